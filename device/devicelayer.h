@@ -1,0 +1,61 @@
+#pragma once
+
+// The device layer: plain functions over the one process-wide DeviceState. It is the
+// only code that calls the vendor interface. Every function turns the raw result into
+// a success flag or a count and shows no message.
+//
+// Channel index: 0 = channel 1, non-zero = channel 2.
+
+#include "device/vendorapi.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+struct DeviceState
+{
+    QString infoText; // "SN:..., DriverLib:..., Firmware:..." of the last queryDeviceInfo
+    ChannelInitConfig initConfig{};
+    std::atomic<PropertyTable *> propertyTable{nullptr};
+    std::atomic<uint32_t> channel2{0};
+    std::atomic<uint32_t> channel1{0};
+    std::atomic<uint32_t> device{0};
+};
+
+// Backend behind the vendor interface. The device layer owns it; the default is
+// chosen by createConfiguredBackend() (adapterconfig.h) at start-up.
+void setVendorBackend(std::shared_ptr<VendorApi> backend);
+std::shared_ptr<VendorApi> vendorBackend();
+
+const DeviceState &deviceState();
+
+bool isDeviceOpen();
+bool isChannelOpen(uint32_t ch);
+bool openDevice(uint32_t deviceType, uint32_t deviceIndex, uint32_t reserved);
+void closeDevice();
+void resetDeviceState();
+
+bool setCanFdStandard(uint32_t ch, uint32_t standard);
+bool setBaudRate(uint32_t ch, uint32_t arbitrationBitRate, uint32_t dataBitRate);
+bool setCustomBaudRate(uint32_t ch, const QString &value);
+bool clearFilter(uint32_t ch);
+bool setFilter(uint32_t ch, uint32_t mode, const QString &start, const QString &end);
+bool ackFilter(uint32_t ch);
+bool initCan(uint32_t ch, uint8_t workMode);
+bool startCan(uint32_t ch);
+bool resetCan(uint32_t ch);
+
+uint32_t makeCanId(uint32_t id, bool extended, bool remote, bool error);
+bool transmitCan(uint32_t ch, const CanTxRecord *records, uint32_t count);
+bool transmitCanFd(uint32_t ch, const CanFdTxRecord *records, uint32_t count);
+// Returns the number of records stored, never more than capacity and never negative.
+uint32_t receiveCan(uint32_t ch, CanRxRecord *records, uint32_t capacity, int32_t waitMs);
+uint32_t receiveCanFd(uint32_t ch, CanFdRxRecord *records, uint32_t capacity, int32_t waitMs);
+
+BoardInfo readBoardInfo();
+uint16_t queryDeviceInfo();
+QString deviceInfoText();
+QString versionText(uint16_t version);
+bool enterUpdateMode(uint32_t deviceIndex);

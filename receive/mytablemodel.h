@@ -1,0 +1,53 @@
+#pragma once
+
+// The frame table model: the rows on screen as plain text, eleven columns each, with the
+// header labels, the per-column display filters and the merge rule.
+
+#include "receive/modelitem.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <array>
+
+// The eleven texts of one row, in column order (ModelItem fields index..data).
+struct FrameRow
+{
+    std::array<QString, 11> cells;
+    static FrameRow fromItem(const ModelItem &item);
+};
+
+class MyTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 11;
+
+    explicit MyTableModel(QObject *parent = nullptr);
+    ~MyTableModel() override;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    QStringList headerLabels() const;
+    void setHeaderLabels(const QStringList &labels);
+
+    void appendRows(const QList<FrameRow> &newRows);
+    void appendRow(const FrameRow &row); // merge-mode append
+    void removeFirstRows(int count);
+    void clearRows();
+    QString cellText(int row, int column) const;
+
+    void setColumnFilter(const QStringList &values, int column);
+    bool acceptsRow(const FrameRow &row) const;
+    bool acceptsItem(const ModelItem &item) const;
+    bool hasColumnFilters() const;
+
+private:
+    struct Private;
+    Private *d;
+};

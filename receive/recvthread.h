@@ -1,0 +1,39 @@
+#pragma once
+
+// Receive thread, one per channel: polls the device layer for classic and CAN FD frames,
+// formats them and appends each library call's worth to the pending-frame queue.
+
+#include "receive/modelitem.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <cstdint>
+
+class recvThread : public QThread
+{
+    Q_OBJECT
+public:
+    explicit recvThread(uint32_t channel);
+
+    void setReceiveParams(int scanInterval, int frameCount);
+    void stop();
+    // Forget the previous identifiers of the continuity check (both frame kinds).
+    void resetLastIds();
+    uint32_t channelIndex() const { return channel; }
+
+signals:
+    void recvData(QList<ModelItem> modelList, uint channel);
+    void log(QString msg);
+    void errorID(uint lastID, uint ID);
+
+protected:
+    void run() override;
+
+private:
+    const uint32_t channel;
+    std::atomic<bool> stopRequested{false};
+    std::atomic<int32_t> framesPerRead{1000};
+    std::atomic<uint32_t> lastCanId{0};
+    std::atomic<uint32_t> lastFdId{0};
+};
