@@ -205,6 +205,12 @@ void tst_SettingsStore::unicodeIsStoredAsUtf8()
 
 void tst_SettingsStore::failedSaveKeepsMemoryAndOldFile()
 {
+    // A missing config folder is created on the first save.
+    QDir(home.filePath(QStringLiteral("config"))).removeRecursively();
+    QVERIFY(loadSettings(settingsPath()));
+    writeSetting(QStringLiteral("merge"), QStringLiteral("1"), true);
+    QCOMPARE(readFile(settingsPath()), QByteArray("merge,1"));
+
     // The parent of the settings path is a plain file, so nothing can be written there.
     const QString blocker = home.filePath(QStringLiteral("blocker"));
     writeFile(blocker, "not a folder");
