@@ -65,12 +65,12 @@ void CPellowDlg::createControls()
     setDeviceOpen(false);
 
     auto *units = new DialogUnits(this, QSize(285, 74));
-    units->place(m_btnOpen, QRect(13, 18, 55, 20));
-    units->place(m_btnClose, QRect(81, 18, 55, 20));
-    units->place(m_btnInfo, QRect(149, 18, 55, 20));
-    units->place(m_btnUpgrade, QRect(217, 18, 55, 20));
-    units->place(m_editSn, QRect(13, 48, 191, 14));
-    units->place(m_btnSetSn, QRect(217, 48, 55, 14));
+    units->place(m_btnOpen, QRect(13, 27, 55, 20));
+    units->place(m_btnClose, QRect(81, 27, 55, 20));
+    units->place(m_btnInfo, QRect(149, 27, 55, 20));
+    units->place(m_btnUpgrade, QRect(217, 27, 55, 20));
+    units->place(m_editSn, QRect(13, 51, 191, 14));
+    units->place(m_btnSetSn, QRect(217, 51, 55, 14));
     units->apply();
 }
 

@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTextStream>
 
 namespace {
 const QString AdapterKey = QStringLiteral("adapter/type");
@@ -43,10 +45,18 @@ std::unique_ptr<Wexlib> PellowConfig::createLibrary() const
 void PellowConfig::writeDefaults(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSettings ini(path, QSettings::IniFormat);
-    ini.setValue(AdapterKey, QStringLiteral("simulated"));
-    ini.setValue(UpgradeKey, QStringLiteral("ok"));
-    ini.sync();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    out << "; Adapter behind the firmware tool: simulated or absent\n"
+           "; (the environment variable PELLOW_ADAPTER overrides it).\n"
+           "[adapter]\ntype=simulated\n\n"
+           "; Simulated switch into firmware-replacement mode: ok or fail\n"
+           "; (the environment variable PELLOW_SIM_UPGRADE overrides it).\n"
+           "[simulator]\nupgrade=ok\n";
+    out.flush();
+    file.commit();
 }
 
 QString PellowConfig::choice(const char *envName, const QString &fileValue)

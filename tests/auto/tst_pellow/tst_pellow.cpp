@@ -1,6 +1,7 @@
 #include "caboutdlg.h"
 #include "cpellowdlg.h"
 #include "deviceinfo.h"
+#include "messageboxnotifier.h"
 #include "notifier.h"
 #include "pellowconfig.h"
 #include "simwexlib.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -99,6 +101,7 @@ private slots:
     void failureKeepsButtonState_data();
     void failureKeepsButtonState();
     void closingDialogLeavesDeviceOpen();
+    void messageBoxHasOnlyOkAndDefaultCaption();
     void aboutEntryOpensAboutBox();
     void configFileWrittenOnceWithDefaults();
     void environmentOverridesConfigFile_data();
@@ -265,6 +268,32 @@ void tst_Pellow::closingDialogLeavesDeviceOpen()
     }
     QCOMPARE(m_sim.closeCalls(), 0);
     QVERIFY(m_sim.openHandle() != 0);
+}
+
+void tst_Pellow::messageBoxHasOnlyOkAndDefaultCaption()
+{
+    CPellowDlg dialog(m_sim, m_notifier);
+    QString title = QStringLiteral("unset");
+    QString text;
+    QStringList buttons;
+    QWidget *parent = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        parent = box->parentWidget();
+        const auto boxButtons = box->buttons();
+        for (QAbstractButton *b : boxButtons)
+            buttons.append(b->text());
+        box->accept();
+    });
+    MessageBoxNotifier().notify(&dialog, QStringLiteral("升级失败!\r\n"));
+    QVERIFY(title.isEmpty());
+    QCOMPARE(text.trimmed(), QStringLiteral("升级失败!"));
+    QCOMPARE(buttons, QStringList{QStringLiteral("确定")});
+    QCOMPARE(parent, &dialog);
 }
 
 void tst_Pellow::aboutEntryOpensAboutBox()
