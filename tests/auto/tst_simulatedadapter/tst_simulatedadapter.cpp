@@ -480,15 +480,26 @@ void tst_SimulatedAdapter::restartTakesImageLeftOnVolume()
 {
     QTemporaryDir dir;
     const QString volume = dir.path() + "/CRP DISABLD";
-    QVERIFY(QDir().mkpath(volume));
     SimulatorConfig config;
     config.volumesRoot = dir.path();
+    config.updateDelayMs = 0;
     {
         Bus bus(config);
         QVERIFY(bus.open());
+        QCOMPARE(bus.sim.switchToUpdateMode(bus.device), 1u);
+        QVERIFY(QDir(volume).exists());
+    }
+    {
+        Bus bus(config); // the next run: its own stale volume goes
+        QVERIFY(bus.open());
         QVERIFY(!QDir(volume).exists());
     }
-    QVERIFY(QDir().mkpath(volume));
+    QVERIFY(QDir().mkpath(volume)); // another adapter's volume is left alone
+    {
+        Bus bus(config);
+        QVERIFY(bus.open());
+        QVERIFY(QDir(volume).exists());
+    }
     QFile image(volume + "/firmware.bin");
     QVERIFY(image.open(QIODevice::WriteOnly));
     image.write(makeFirmwareImage(0x0230, 64));
