@@ -9,7 +9,8 @@
 
 #include <functional>
 
-inline void whenModalAppears(const char *className, std::function<void(QWidget *)> action)
+// Returns the polling timer (parented to the application) so a test can stop waiting.
+inline QTimer *whenModalAppears(const char *className, std::function<void(QWidget *)> action)
 {
     auto *poll = new QTimer(qApp);
     poll->setInterval(5);
@@ -22,4 +23,5 @@ inline void whenModalAppears(const char *className, std::function<void(QWidget *
         action(modal);
     });
     poll->start();
+    return poll;
 }

@@ -189,6 +189,8 @@ void tst_DeviceDialogs::paraDialogForBothStoresChannel1ValuesUnderBoth()
 
 void tst_DeviceDialogs::paraDialogCancelStoresNothingEvenAfterFilterEdit()
 {
+    setParam(1, "FilterID", "1-1-1");
+    setParam(1, "filterMode", "0");
     ParaDialog dialog(0);
     auto addOneFilter = [](QWidget *filterDialog) {
         child<QSpinBox>(filterDialog, "spinBox")->setValue(0x120);
@@ -200,14 +202,14 @@ void tst_DeviceDialogs::paraDialogCancelStoresNothingEvenAfterFilterEdit()
     child<QCheckBox>(&dialog, "filterModeCheck")->click();
     click(&dialog, "btnCancel");
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(param(1, "FilterID"), QStringLiteral("<none>"));
-    QCOMPARE(param(1, "filterMode"), QStringLiteral("<none>"));
+    QCOMPARE(param(1, "FilterID"), QStringLiteral("1-1-1"));
+    QCOMPARE(param(1, "filterMode"), QStringLiteral("0"));
 
     ParaDialog again(0);
     whenModalAppears("FilterDialog", addOneFilter);
     child<QCheckBox>(&again, "filterModeCheck")->click();
     click(&again, "btnConfirm");
-    QCOMPARE(param(1, "FilterID"), QStringLiteral("0-120-12F"));
+    QCOMPARE(param(1, "FilterID"), QStringLiteral("1-1-1|0-120-12F"));
     QCOMPARE(param(1, "filterMode"), QStringLiteral("1"));
 }
 
@@ -473,14 +475,14 @@ void tst_DeviceDialogs::openDlgButtonsFollowDeviceState()
 
     QVERIFY(startChannels(0).started[0]);
     dialog.initDlg();
-    QCOMPARE(states(), QStringLiteral("00011110101"));
+    QCOMPARE(states(), QStringLiteral("00011110110"));
     QVERIFY(startChannels(1).started[1]);
     dialog.initDlg();
     QCOMPARE(states(), QStringLiteral("00011010101"));
 
     click(&dialog, "pushButton_8");
     QVERIFY(!isChannelOpen(0));
-    QCOMPARE(states(), QStringLiteral("00011110110"));
+    QCOMPARE(states(), QStringLiteral("00011111001"));
     click(&dialog, "pushButton_6");
     QVERIFY(!isChannelOpen(1));
     QCOMPARE(states(), QStringLiteral("00011101010"));
@@ -529,11 +531,13 @@ void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
 
 void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
 {
+    setParam(1, "ABIT1", "3");
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
     sim->setCallLogEnabled(true);
     sim->clearLogs();
     whenModalAppears("ParaDialog", [](QWidget *para) {
+        QCOMPARE(child<QComboBox>(para, "ABIT1Combo")->currentIndex(), 3);
         child<QComboBox>(para, "ABIT1Combo")->setCurrentIndex(5);
         click(para, "btnCancel");
     });
@@ -541,11 +545,12 @@ void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
     QVERIFY(!dialog.started[0]);
     QVERIFY(!dialog.started[1]);
     QVERIFY(sim->callLog().isEmpty());
-    QCOMPARE(param(1, "ABIT1"), QStringLiteral("<none>"));
+    QCOMPARE(param(1, "ABIT1"), QStringLiteral("3"));
 }
 
 void tst_DeviceDialogs::openDlgStartBothWithChannel2OpenStartsChannel1()
 {
+    setParam(2, "ABIT2", "4");
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
     QVERIFY(startChannels(1).started[1]);
@@ -561,7 +566,7 @@ void tst_DeviceDialogs::openDlgStartBothWithChannel2OpenStartsChannel1()
     QVERIFY(dialog.started[0]);
     QVERIFY(!dialog.started[1]);
     QCOMPARE(param(1, "ABIT2"), QStringLiteral("8"));
-    QCOMPARE(param(2, "ABIT2"), QStringLiteral("<none>"));
+    QCOMPARE(param(2, "ABIT2"), QStringLiteral("4"));
     QVERIFY(!child<QWidget>(&dialog, "pushButton_2")->isEnabled());
 }
 
