@@ -26,7 +26,10 @@ void recvThread::setReceiveParams(int scanInterval, int frameCount)
     framesPerRead = ReceiveBufferRecords;
 }
 
-void recvThread::stop() { stopRequested = true; }
+void recvThread::stop()
+{
+    stopRequested = true;
+}
 
 void recvThread::resetLastIds()
 {
@@ -94,8 +97,7 @@ void recvThread::convertFd(const CanFdRxRecord *records, uint32_t count)
     appendPending(std::move(batch));
 }
 
-bool recvThread::checkContinuity(std::atomic<uint32_t> &last, uint32_t current,
-                                 uint32_t wrapAfter)
+bool recvThread::checkContinuity(std::atomic<uint32_t> &last, uint32_t current, uint32_t wrapAfter)
 {
     const uint32_t previous = last.exchange(current);
     if (previous == 0)
