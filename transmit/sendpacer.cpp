@@ -43,7 +43,7 @@ bool SendPacer::waitForDeadline(const std::atomic<bool> &stop)
 
 int64_t SendPacer::msUntilDeadline() const
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + offset -
-                                                                            Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(start + offset - Clock::now());
     return std::max<int64_t>(left.count(), 0);
 }

@@ -28,16 +28,19 @@ constexpr int IdlePassPauseMs = 10;
 // threads; only the channel-index-0 thread replays files.
 std::atomic<int64_t> lastRowTime{0};
 
-bool anyChannelOpen() { return isChannelOpen(0) || isChannelOpen(1); }
+bool anyChannelOpen()
+{
+    return isChannelOpen(0) || isChannelOpen(1);
+}
 
 } // namespace
 
 sendThread::sendThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
 
 void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, uint32_t canFd,
-                             bool brs, const uint8_t *data, uint32_t dataLength,
-                             bool dataIncrement, int64_t count, uint32_t framesPerCall,
-                             uint32_t intervalMs, uint32_t remote, uint32_t transmitType)
+                             bool brs, const uint8_t *data, uint32_t dataLength, bool dataIncrement,
+                             int64_t count, uint32_t framesPerCall, uint32_t intervalMs,
+                             uint32_t remote, uint32_t transmitType)
 {
     fileMode = false;
     this->dataLength = data ? std::min<uint32_t>(dataLength, sizeof(this->data)) : 0;
@@ -57,8 +60,7 @@ void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, u
     this->transmitType = transmitType;
 }
 
-void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interval,
-                             int32_t channel)
+void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interval, int32_t channel)
 {
     fileMode = true;
     filePath = path;
@@ -67,7 +69,10 @@ void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interv
     fileChannel = channel;
 }
 
-void sendThread::stop() { stopRequested = true; }
+void sendThread::stop()
+{
+    stopRequested = true;
+}
 
 void sendThread::run()
 {
@@ -110,21 +115,21 @@ QString sendThread::frameStartMessage() const
 
 QString sendThread::failureMessage() const
 {
-    const QString text = fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
-                                              "CANFD Data sending failed！")
-                                 : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！",
-                                              "CAN Data sending failed！");
+    const QString text =
+        fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
+                             "CANFD Data sending failed！")
+                : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！", "CAN Data sending failed！");
     return channelPrefix() + text;
 }
 
 QString sendThread::frameEndMessage() const
 {
     if (stopRequested)
-        return channelPrefix() + byLanguage("数据中止发送！", "數據中止發送！",
-                                            "Data Aborted Sending!");
+        return channelPrefix() +
+               byLanguage("数据中止发送！", "數據中止發送！", "Data Aborted Sending!");
     if (remaining == 0)
-        return channelPrefix() + byLanguage("数据发送完成！", "數據發送完成！",
-                                            "Data transmission completed!");
+        return channelPrefix() +
+               byLanguage("数据发送完成！", "數據發送完成！", "Data transmission completed!");
     return QString();
 }
 
@@ -241,8 +246,8 @@ void sendThread::waitForQueueRoom()
 
 void sendThread::runFileJob()
 {
-    emitLog(byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...")
-                .arg(filePath));
+    emitLog(
+        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...").arg(filePath));
     CsvFrameReader reader;
     if (!reader.open(filePath)) {
         emitLog(languageIndex() == 0   ? tr("文件发送错误！")
@@ -313,8 +318,7 @@ bool sendThread::pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer)
 {
     const RowTiming timing = replayTiming(lastRowTime, frame.timeOfDayMs, frame.timeValid);
     lastRowTime = timing.rowTimeMs;
-    const int64_t pause = fileInterval != -1 ? int64_t(std::max(fileInterval, 0))
-                                             : timing.pauseMs;
+    const int64_t pause = fileInterval != -1 ? int64_t(std::max(fileInterval, 0)) : timing.pauseMs;
     if (pause == 0)
         return !stopRequested;
     pacer.advance(pause);
