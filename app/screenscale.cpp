@@ -56,17 +56,26 @@ void applyScreenScale(QWidget *window, double factor)
 
 void followScreenScale(QWidget *window)
 {
+    followScreenScale(window, nullptr);
+}
+
+void followScreenScale(QWidget *window, std::function<void(double totalFactor)> onScaled)
+{
     QScreen *screen = scalingScreen();
     if (!screen)
         return;
     auto appliedDpi = std::make_shared<double>(screen->logicalDotsPerInch());
     applyScreenScale(window, *appliedDpi / ReferenceDpi);
+    if (onScaled)
+        onScaled(*appliedDpi / ReferenceDpi);
     // The window is the connection's context, so the connection ends with the window.
     QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, window,
-                     [window, appliedDpi](qreal dpi) {
+                     [window, appliedDpi, onScaled](qreal dpi) {
                          if (dpi <= 0 || *appliedDpi <= 0)
                              return;
                          applyScreenScale(window, dpi / *appliedDpi);
                          *appliedDpi = dpi;
+                         if (onScaled)
+                             onScaled(dpi / ReferenceDpi);
                      });
 }

@@ -11,6 +11,8 @@
 // which scales by logical DPI / 96 at once and again whenever the screen's logical DPI
 // changes (then by new DPI / previously applied DPI, so the result never compounds).
 
+#include <functional>
+
 class QScreen;
 class QWidget;
 
@@ -32,3 +34,7 @@ void scaleChildren(QWidget *parent, double factor);
 // Scales window by screenScaleFactor() now and keeps it in step with later changes of the
 // screen's logical DPI for as long as the window lives.
 void followScreenScale(QWidget *window);
+
+// As above; afterwards, and after every later rescale, calls onScaled with the total
+// factor (logical DPI / 96) for what cannot be scaled relatively, such as column widths.
+void followScreenScale(QWidget *window, std::function<void(double totalFactor)> onScaled);
