@@ -8,7 +8,6 @@
 
 #include <QCanBus>
 #include <QDeadlineTimer>
-#include <QMutexLocker>
 #include <QThread>
 #include <QUrl>
 #include <QVariant>
@@ -70,7 +69,7 @@ SerialBusBackend::~SerialBusBackend()
 
 QString SerialBusBackend::lastError() const
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     return m_lastError;
 }
 
@@ -81,7 +80,7 @@ uint64_t SerialBusBackend::droppedFrames(uint32_t ch) const
 
 bool SerialBusBackend::fail(const QString &reason)
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     m_lastError = reason;
     return false;
 }

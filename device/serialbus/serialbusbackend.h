@@ -8,11 +8,11 @@
 
 #include "device/vendorapi.h"
 
-#include <QMutex>
 #include <QString>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 struct SerialBusConfig
 {
@@ -98,6 +98,6 @@ private:
     std::unique_ptr<QThread> m_thread;
     SerialBusWorker *m_worker = nullptr;
     std::atomic<bool> m_open{false};
-    mutable QMutex m_errorMutex;
+    mutable std::mutex m_errorMutex;
     QString m_lastError;
 };

@@ -2,8 +2,6 @@
 
 #include "device/serialbus/serialbusframes.h"
 
-#include <QMutexLocker>
-
 namespace {
 
 template <typename Record>
@@ -32,7 +30,7 @@ void SerialBusChannel::reset()
     m_started = false;
     m_initialised = false;
     m_listenOnly = false;
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_filter.clear();
     m_expectedEchoes.clear();
     m_classic.clear();
@@ -41,26 +39,26 @@ void SerialBusChannel::reset()
 
 void SerialBusChannel::setFilter(const SerialBusFilter &filter)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_filter = filter;
 }
 
 void SerialBusChannel::expectEchoes(const QVector<bool> &keep)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_expectedEchoes.insert(m_expectedEchoes.end(), keep.begin(), keep.end());
 }
 
 void SerialBusChannel::forgetEchoes(int count)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     for (int i = 0; i < count && !m_expectedEchoes.empty(); ++i)
         m_expectedEchoes.pop_back();
 }
 
 void SerialBusChannel::deliver(const QVector<QCanBusFrame> &frames)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     for (const QCanBusFrame &frame : frames) {
         if (wanted(frame))
             enqueue(frame);
@@ -100,12 +98,12 @@ void SerialBusChannel::enqueue(const QCanBusFrame &frame)
 
 uint32_t SerialBusChannel::takeClassic(CanRxRecord *records, uint32_t capacity)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return takeFrom(m_classic, records, capacity);
 }
 
 uint32_t SerialBusChannel::takeFd(CanFdRxRecord *records, uint32_t capacity)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return takeFrom(m_fd, records, capacity);
 }

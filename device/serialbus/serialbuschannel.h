@@ -10,12 +10,12 @@
 #include "device/vendorapi.h"
 
 #include <QCanBusFrame>
-#include <QMutex>
 #include <QVector>
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 
 class SerialBusChannel
 {
@@ -56,7 +56,7 @@ private:
     std::atomic<bool> m_listenOnly{false};
     std::atomic<bool> m_echoes{false};
     std::atomic<uint64_t> m_dropped{0};
-    QMutex m_mutex;
+    std::mutex m_mutex;
     SerialBusFilter m_filter;
     std::deque<bool> m_expectedEchoes;
     std::deque<CanRxRecord> m_classic;

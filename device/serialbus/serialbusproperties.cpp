@@ -2,8 +2,6 @@
 
 #include "device/serialbus/serialbusbackend.h"
 
-#include <QMutexLocker>
-
 namespace {
 
 // "0x" + hexadecimal digits, at most a 29-bit identifier.
@@ -27,13 +25,13 @@ uint32_t SerialBusProperties::setValue(const char *path, const char *value)
     const uint ch = pathText.left(slash).toUInt(&ok);
     if (slash < 0 || !ok || ch > 1)
         return 0;
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return apply(int(ch), pathText.mid(slash + 1), QString::fromUtf8(value ? value : "")) ? 1 : 0;
 }
 
 void SerialBusProperties::reset()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_edits[0] = FilterEdit();
     m_edits[1] = FilterEdit();
 }

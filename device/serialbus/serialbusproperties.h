@@ -8,8 +8,9 @@
 #include "device/serialbus/serialbusfilter.h"
 #include "device/vendorapi.h"
 
-#include <QMutex>
 #include <QString>
+
+#include <mutex>
 
 class SerialBusBackend;
 
@@ -37,6 +38,6 @@ private:
     bool addRange(FilterEdit &edit, const QString &endText);
 
     SerialBusBackend *const m_backend;
-    QMutex m_mutex;
+    std::mutex m_mutex;
     FilterEdit m_edits[2];
 };

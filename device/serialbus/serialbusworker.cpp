@@ -3,7 +3,6 @@
 #include "device/serialbus/serialbuschannel.h"
 
 #include <QCanBus>
-#include <QMutexLocker>
 
 SerialBusWorker::SerialBusWorker(const SerialBusConfig &config, SerialBusChannel *channel0,
                                  SerialBusChannel *channel1)
@@ -14,6 +13,33 @@ SerialBusWorker::SerialBusWorker(const SerialBusConfig &config, SerialBusChannel
 SerialBusWorker::~SerialBusWorker()
 {
     disconnectDevices();
+}
+
+void SerialBusWorker::run(const std::function<void()> &f)
+{
+    if (QThread::currentThread() == thread()) {
+        f();
+        return;
+    }
+    bool done = false;
+    std::unique_lock<std::mutex> lock(m_taskMutex);
+    m_tasks.push_back({&f, &done});
+    QMetaObject::invokeMethod(this, "runTasks", Qt::QueuedConnection);
+    m_taskDone.wait(lock, [&done] { return done; });
+}
+
+void SerialBusWorker::runTasks()
+{
+    std::unique_lock<std::mutex> lock(m_taskMutex);
+    while (!m_tasks.empty()) {
+        const Task task = m_tasks.front();
+        m_tasks.pop_front();
+        lock.unlock();
+        (*task.function)();
+        lock.lock();
+        *task.done = true;
+        m_taskDone.notify_all();
+    }
 }
 
 bool SerialBusWorker::connectDevices(QString *error)
@@ -108,7 +134,7 @@ bool SerialBusWorker::setParameter(int ch, QCanBusDevice::ConfigurationKey key,
 
 QString SerialBusWorker::deviceError(int ch) const
 {
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     return m_errors[ch & 1];
 }
 
@@ -123,6 +149,6 @@ void SerialBusWorker::onError(int ch, QCanBusDevice::CanBusError error)
 {
     if (error == QCanBusDevice::ConnectionError)
         m_failed[ch] = true;
-    QMutexLocker lock(&m_errorMutex);
+    std::lock_guard<std::mutex> lock(m_errorMutex);
     m_errors[ch] = m_devices[ch] ? m_devices[ch]->errorString() : QString();
 }
