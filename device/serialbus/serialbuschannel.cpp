@@ -47,6 +47,9 @@ void SerialBusChannel::expectEchoes(const QVector<bool> &keep)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_expectedEchoes.insert(m_expectedEchoes.end(), keep.begin(), keep.end());
+    // A plugin that never echoes must not make the list grow without end.
+    while (m_expectedEchoes.size() > size_t(MaxExpectedEchoes))
+        m_expectedEchoes.pop_front();
 }
 
 void SerialBusChannel::forgetEchoes(int count)

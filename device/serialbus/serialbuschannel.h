@@ -20,6 +20,8 @@
 class SerialBusChannel
 {
 public:
+    static constexpr int MaxExpectedEchoes = 65536;
+
     explicit SerialBusChannel(int queueCapacity);
 
     // Channel life: initialised (handle handed out), started (frames are queued).
