@@ -77,6 +77,9 @@ private slots:
     void backendFramesReachPeer();
     void unsendableBatchesAreRefusedWhole();
     void selfReceptionKeepsOnlyItsEchoes();
+    void listenOnlyReceivesButNeverSends();
+    void customBitRateText_data();
+    void customBitRateText();
     void acceptanceFilterRanges();
     void fullQueueDropsAndCounts();
     void canbusutilReceivesWhatIsSent();
@@ -160,6 +163,8 @@ bool tst_SerialBusBackend::startChannels(uint8_t workMode)
             m_backend->startCan(channel(int(ch))) != 1)
             return false;
     }
+    if (workMode != 0)
+        return true; // a listen-only backend cannot announce itself
     const bool synced = syncBus();
     if (!synced)
         qWarning() << "bus sync failed:" << m_backend->lastError();
@@ -390,6 +395,50 @@ void tst_SerialBusBackend::selfReceptionKeepsOnlyItsEchoes()
     QCOMPARE(got[0].id, 0x201u);
     QCOMPARE(got[1].id, 0x203u);
     QCOMPARE(got[2].id, 0x206u);
+}
+
+void tst_SerialBusBackend::listenOnlyReceivesButNeverSends()
+{
+    QVERIFY(startChannels(1));
+    const CanTxRecord record = classicRecord(0x123, "no");
+    QCOMPARE(m_backend->transmit(channel(0), &record, 1), 0u);
+    QVERIFY(m_backend->lastError().contains(QLatin1String("listen-only")));
+    // The peer sends until the relay has the backend on its list.
+    CanRxRecord got{};
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            m_peer->device->writeFrame(makeFrame(0x321, false, "yes", false, false, false));
+            QTest::qWait(5);
+            return m_backend->receive(channel(0), &got, 1, 0) == 1;
+        },
+        WaitMs));
+    QCOMPARE(got.id, 0x321u);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(got.data), got.length), QByteArray("yes"));
+    QVERIFY(m_peer->received.isEmpty());
+}
+
+void tst_SerialBusBackend::customBitRateText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("arbitration") << "500000" << true;
+    QTest::newRow("both") << "1000000/5000000" << true;
+    QTest::newRow("spaces") << " 250000 / 2000000 " << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("vendor timing text") << "1.0Mbps(80%),5.0Mbps(75%),(40,0018FFFF)" << false;
+    QTest::newRow("three parts") << "1/2/3" << false;
+    QTest::newRow("zero") << "0" << false;
+}
+
+void tst_SerialBusBackend::customBitRateText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    m_backend = makeBackend();
+    QCOMPARE(m_backend->openDevice(FerruleDeviceType, 0, 0), SerialBusBackend::DeviceHandle);
+    PropertyTable *properties = m_backend->getPropertyTable(SerialBusBackend::DeviceHandle);
+    QCOMPARE(properties->setValue("1/baud_rate_custom", text.toUtf8().constData()),
+             accepted ? 1u : 0u);
 }
 
 void tst_SerialBusBackend::acceptanceFilterRanges()
