@@ -139,6 +139,22 @@ void sendThread::emitLog(const QString &msg)
         emit log(msg);
 }
 
+// One of three literals by the interface language, passed through the translator.
+QString sendThread::trByLanguage(const char *simplified, const char *traditional,
+                                 const char *english)
+{
+    switch (languageIndex()) {
+    case 0:
+        return tr(simplified);
+    case 1:
+        return tr(traditional);
+    case 2:
+        return tr(english);
+    default:
+        return QString();
+    }
+}
+
 QString sendThread::channelPrefix() const
 {
     const QString prefix = languageIndex() == 2 ? tr("channel") : tr("通道");
@@ -295,25 +311,21 @@ void sendThread::waitForQueueRoom()
 
 void sendThread::runFileJob()
 {
-    emitLog(
-        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...").arg(filePath));
+    const QString start =
+        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...");
+    if (!start.isEmpty())
+        emitLog(start.arg(filePath));
     CsvFrameReader reader;
     if (!reader.open(filePath)) {
-        emitLog(languageIndex() == 0   ? tr("文件发送错误！")
-                : languageIndex() == 1 ? tr("文件發送錯誤！")
-                                       : tr("File transmission Error!"));
-    } else {
-        runPasses(reader);
-        reader.close();
-        if (!stopRequested)
-            emitLog(languageIndex() == 0   ? tr("文件发送完成！")
-                    : languageIndex() == 1 ? tr("文件發送完成！")
-                                           : tr("File transmission completed!"));
-        else
-            emitLog(languageIndex() == 0   ? tr("文件中止发送！")
-                    : languageIndex() == 1 ? tr("文件中止發送！")
-                                           : tr("File Aborted Sending!"));
+        emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
+        return;
     }
+    runPasses(reader);
+    reader.close();
+    if (!stopRequested)
+        emitLog(trByLanguage("文件发送完成！", "文件發送完成！", "File transmission completed!"));
+    else
+        emitLog(trByLanguage("文件中止发送！", "文件中止發送！", "File Aborted Sending!"));
 }
 
 void sendThread::runPasses(CsvFrameReader &reader)

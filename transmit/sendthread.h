@@ -78,6 +78,8 @@ private:
     uint32_t rowChannel(const CsvFrame &frame) const;
 
     void emitLog(const QString &msg);
+    static QString trByLanguage(const char *simplified, const char *traditional,
+                                const char *english);
     QString channelPrefix() const;
 
     const uint32_t channel;
