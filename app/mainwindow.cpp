@@ -4,6 +4,7 @@
 #include "app/mainmenus.h"
 #include "app/screenscale.h"
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "device/infdialog.h"
 #include "device/opendlg.h"
 #include "device/valuedialog.h"
@@ -23,7 +24,6 @@
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -41,12 +41,14 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     initResources();
     ui->setupUi(this);
     loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
+    // Apply the form translation now rather than when the event loop first runs.
+    QCoreApplication::sendPostedEvents(this, QEvent::LanguageChange);
     resetTitle();
     ui->checkBox_2->hide();
     ui->tableView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     createLogDock();
     createMenus();
-    language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
     model = new MyTableModel(this);
     createDisplay();
     display->setListLimit(readSettingUInt(QStringLiteral("listCount"), QStringLiteral("1000")));
@@ -440,10 +442,11 @@ void MainWindow::onRecvIdError(uint channel, uint lastID, uint ID)
     const QString text = current == 1   ? QStringLiteral("ID 不連續:上一幀ID:%1,當前ID:%2")
                          : current == 2 ? QStringLiteral("ID error:last ID:%1,current ID:%2")
                                         : QStringLiteral("ID 不连续:上一帧ID:%1,当前ID:%2");
-    QMessageBox::warning(this, tr(title), text.arg(lastID, 0, 16).arg(ID, 0, 16));
+    showDialogMessage(this, MessageKind::Warning, tr(title),
+                      text.arg(lastID, 0, 16).arg(ID, 0, 16));
 }
 
 void MainWindow::warn(const QString &text)
 {
-    QMessageBox::warning(this, byLanguage("警告", "警告", "warning"), text);
+    showDialogMessage(this, MessageKind::Warning, warningTitle(), text);
 }
