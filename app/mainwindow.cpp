@@ -366,7 +366,10 @@ void MainWindow::canLog(const QString &msg)
 
 void MainWindow::toggleLogDock(bool visible)
 {
+    const bool appearing = visible && logDock->isHidden();
     logDock->setVisible(visible);
+    if (appearing)
+        resizeDocks({logDock}, {height() / 5}, Qt::Vertical);
     mainMenus->logViewAction->setChecked(visible);
 }
 
