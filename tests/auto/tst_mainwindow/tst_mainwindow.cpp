@@ -8,10 +8,12 @@
 #include "device/valuedialog.h"
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
+#include "record/savefiledlg.h"
 #include "transmit/sendpanels.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMenu>
@@ -38,6 +40,7 @@ private slots:
     void openedChannelsStartReceiving();
     void idWarningUnchecksCheck_data();
     void idWarningUnchecksCheck();
+    void saveDialogChecksChosenPath();
     void screenScaleMultipliesGeometry();
     void screenScaleFollowsMainWindow();
     void shutDownClosesDeviceAndJoinsThreads();
@@ -232,6 +235,28 @@ void tst_MainWindow::idWarningUnchecksCheck()
     QCOMPARE(fixture->messages.size(), 1);
     QCOMPARE(fixture->messages.first().title, title);
     QCOMPARE(fixture->messages.first().text, text);
+}
+
+void tst_MainWindow::saveDialogChecksChosenPath()
+{
+    savefileDlg dialog;
+    QVERIFY(!dialog.hintVisible());
+    QVERIFY(!dialog.usePath(fixture->path("/no-such-folder/a.csv")));
+    QVERIFY(dialog.hintVisible());
+    const QString good = fixture->path("/a.csv");
+    fixture->writeFile("/a.csv", "kept");
+    QVERIFY(dialog.usePath(good));
+    QVERIFY(!dialog.hintVisible());
+    QFile kept(good);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("kept")); // checking a path does not empty it
+    dialog.findChild<QComboBox *>("comboBox")->setCurrentIndex(1);
+    dialog.findChild<QPushButton *>("pushButton")->click();
+    QCOMPARE(dialog.savePath(), good);
+    QCOMPARE(dialog.saveScope(), 1);
+    dialog.findChild<QPushButton *>("pushButton_2")->click();
+    QVERIFY(dialog.savePath().isEmpty());
+    QCOMPARE(dialog.saveScope(), 0);
 }
 
 void tst_MainWindow::screenScaleMultipliesGeometry()
