@@ -355,13 +355,20 @@ void MainWindow::switchLanguage(uint32_t target)
 void MainWindow::appendLog(const QString &msg)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("MM-dd hh:mm:ss"));
-    logView->append((stamp + tr("：") + msg).toHtmlEscaped());
+    appendLogParagraph(stamp + tr("：") + msg);
 }
 
 void MainWindow::canLog(const QString &msg)
 {
     const QString stamp = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-    logView->append((stamp + msg).toHtmlEscaped());
+    appendLogParagraph(stamp + msg);
+}
+
+// Messages are shown literally: markup characters and runs of spaces stay as they are.
+void MainWindow::appendLogParagraph(const QString &text)
+{
+    logView->append(QStringLiteral("<span style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
+                    QStringLiteral("</span>"));
 }
 
 void MainWindow::toggleLogDock(bool visible)

@@ -135,11 +135,11 @@ void tst_MainWindow::logLineFormats()
 {
     MainWindow *w = fixture->open();
     w->logText()->clear();
-    w->appendLog("<b>hello</b>");
+    w->appendLog("<b>hello</b> & A  B");
     w->canLog("thread line");
     const QStringList lines = w->logText()->toPlainText().split('\n');
     QCOMPARE(lines.size(), 2);
-    QVERIFY(QRegularExpression("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：<b>hello</b>$")
+    QVERIFY(QRegularExpression("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：<b>hello</b> & A  B$")
                 .match(lines.at(0))
                 .hasMatch());
     QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\dthread line$")
