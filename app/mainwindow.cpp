@@ -33,8 +33,17 @@ static void initResources()
 }
 
 namespace {
+
 const QString ProgramTitle = QStringLiteral("Larkspur-V1.17");
+
+// The display refresh period, read again at every re-arm ("refreshInterval", ms).
+int refreshIntervalMs()
+{
+    const uint32_t ms = readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"));
+    return int(std::min<uint32_t>(ms, 24u * 3600u * 1000u));
 }
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
@@ -240,8 +249,7 @@ void MainWindow::armTimers()
     connect(&refreshTimer, &QTimer::timeout, this, &MainWindow::refreshDisplay);
     connect(&rateTimer, &QTimer::timeout, this, &MainWindow::updateRates);
     rateTimer.start(1000);
-    refreshTimer.start(
-        int(readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"))));
+    refreshTimer.start(refreshIntervalMs());
     QTimer::singleShot(20, sendPanels(), &SendPanels::restoreSendPanels);
 }
 
@@ -265,8 +273,7 @@ void MainWindow::changeEvent(QEvent *event)
 void MainWindow::refreshDisplay()
 {
     display->refresh();
-    refreshTimer.start(
-        int(readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"))));
+    refreshTimer.start(refreshIntervalMs());
 }
 
 void MainWindow::updateRates()
