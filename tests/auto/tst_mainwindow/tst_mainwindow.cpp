@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTextEdit>
 #include <QtTest>
@@ -43,6 +44,7 @@ private slots:
     void saveDialogChecksChosenPath();
     void screenScaleMultipliesGeometry();
     void screenScaleFollowsMainWindow();
+    void screenScaleFollowsDpiChanges();
     void shutDownClosesDeviceAndJoinsThreads();
 
 private:
@@ -286,6 +288,29 @@ void tst_MainWindow::screenScaleFollowsMainWindow()
     auto *table = w->findChild<QTableView *>("tableView");
     QCOMPARE(table->columnWidth(1), int(120 * factor));
     QCOMPARE(table->columnWidth(10), int(1600 * factor));
+}
+
+// A DPI change rescales by new / previously applied DPI, so changes never compound.
+void tst_MainWindow::screenScaleFollowsDpiChanges()
+{
+    QScreen *screen = scalingScreen();
+    QVERIFY(screen);
+    const qreal dpi = screen->logicalDotsPerInch();
+    QWidget window;
+    window.resize(400, 200);
+    auto *child = new QWidget(&window);
+    child->setGeometry(10, 20, 100, 40);
+    QList<double> totals;
+    followScreenScale(&window, [&totals](double total) { totals << total; });
+    const QSize start = window.size();
+    emit screen->logicalDotsPerInchChanged(dpi * 2);
+    QCOMPARE(window.size(), start * 2);
+    emit screen->logicalDotsPerInchChanged(dpi * 3);
+    QCOMPARE(window.size(), start * 3);
+    emit screen->logicalDotsPerInchChanged(dpi);
+    QCOMPARE(window.size(), start);
+    QCOMPARE(totals.size(), 4);
+    QCOMPARE(totals.at(2), 3 * dpi / 96.0);
 }
 
 void tst_MainWindow::shutDownClosesDeviceAndJoinsThreads()
