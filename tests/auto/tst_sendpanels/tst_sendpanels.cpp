@@ -47,6 +47,7 @@ private slots:
     void builtWithCanLengths();
     void restoreDefaults();
     void restoreOrderAndStoredState();
+    void panelsComeBackAfterRestart();
     void lengthTrimsPanel1Only();
     void protocolBackToCan();
     void remoteFrameKeepsCan();
@@ -243,6 +244,35 @@ void tst_SendPanels::restoreOrderAndStoredState()
     QCOMPARE(combo(1, "SendTypeCombo")->currentIndex(), 0);
     QCOMPARE(combo(1, "FrameTypeCombo")->currentIndex(), 0);
     QCOMPARE(edit(1, "SendDataEdit")->text(), QString("AA BB"));
+}
+
+// The state stored by a send click survives a restart: a new settings load and new panels.
+void tst_SendPanels::panelsComeBackAfterRestart()
+{
+    panels->restoreSendPanels();
+    combo(1, "FrameTypeCombo")->setCurrentIndex(1);
+    combo(1, "ProtocolCombo")->setCurrentIndex(2);
+    combo(1, "SendTypeCombo")->setCurrentIndex(3);
+    combo(1, "sendLenCombo")->setCurrentIndex(12);
+    setTemplate(1, "1ABCDEF", "01 02 03", "-1", "250");
+    w<QCheckBox>("ch2IDAddChk")->setChecked(true);
+    QMetaObject::invokeMethod(panels.get(), "on_ch2SendBtn_clicked"); // refused: closed
+    QCOMPARE(warnings.size(), 1);
+
+    loadSettings(appFilePath("/config/setdb.txt"));
+    panels = std::make_unique<SendPanels>();
+    panels->restoreSendPanels();
+    QCOMPARE(combo(1, "FrameTypeCombo")->currentIndex(), 1);
+    QCOMPARE(combo(1, "ProtocolCombo")->currentIndex(), 2);
+    QCOMPARE(combo(1, "SendTypeCombo")->currentIndex(), 3);
+    QCOMPARE(combo(1, "sendLenCombo")->currentText(), QString("24"));
+    QCOMPARE(edit(1, "SendIDEdit")->text(), QString("1ABCDEF"));
+    QCOMPARE(edit(1, "SendDataEdit")->text(), QString("01 02 03"));
+    QCOMPARE(edit(1, "SendCountEdit")->text(), QString("-1"));
+    QCOMPARE(edit(1, "SendInvEdit")->text(), QString("250"));
+    QVERIFY(w<QCheckBox>("ch2IDAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch2DataAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch1IDAddChk")->isChecked());
 }
 
 void tst_SendPanels::lengthTrimsPanel1Only()
