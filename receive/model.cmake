@@ -1,0 +1,3 @@
+target_sources(larkspur_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/mytablemodel.h
+    ${CMAKE_CURRENT_LIST_DIR}/mytablemodel.cpp)

@@ -1,0 +1,266 @@
+#include "receive/mytablemodel.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <deque>
+
+namespace {
+
+constexpr int ChannelColumn = 3;
+constexpr int DirectionColumn = 4;
+constexpr int IdColumn = 5;
+constexpr int MaxInternedTexts = 1024;
+
+// The ModelItem text shown in a column.
+const QString &itemText(const ModelItem &item, int column)
+{
+    switch (column) {
+    case 0:
+        return item.index;
+    case 1:
+        return item.systemTime;
+    case 2:
+        return item.timeStamp;
+    case 3:
+        return item.channelText;
+    case 4:
+        return item.direction;
+    case 5:
+        return item.id;
+    case 6:
+        return item.frame;
+    case 7:
+        return item.type;
+    case 8:
+        return item.dlc;
+    case 9:
+        return item.canFd;
+    default:
+        return item.data;
+    }
+}
+
+bool isTextRole(int role)
+{
+    return role == Qt::DisplayRole || role == Qt::EditRole;
+}
+
+} // namespace
+
+FrameRow FrameRow::fromItem(const ModelItem &item)
+{
+    FrameRow row;
+    for (int column = 0; column < MyTableModel::ColumnCount; ++column)
+        row.cells[column] = itemText(item, column);
+    return row;
+}
+
+struct MyTableModel::Private
+{
+    std::deque<FrameRow> rows;
+    QStringList headers;
+    std::array<QStringList, ColumnCount> columnFilters;
+    std::array<QSet<QString>, ColumnCount> filterSets;
+    // Repeating texts (channel to protocol) share one string across all rows.
+    std::array<QSet<QString>, ColumnCount> interned;
+
+    bool validCell(int row, int column) const
+    {
+        return row >= 0 && size_t(row) < rows.size() && column >= 0 && column < ColumnCount;
+    }
+    FrameRow shared(const FrameRow &row);
+    bool accepts(int column, const QString &text) const
+    {
+        return filterSets[column].isEmpty() || filterSets[column].contains(text);
+    }
+    int findMergeTarget(const FrameRow &row) const;
+};
+
+FrameRow MyTableModel::Private::shared(const FrameRow &row)
+{
+    FrameRow result = row;
+    for (int column = ChannelColumn; column <= 9; ++column) {
+        QSet<QString> &texts = interned[column];
+        const auto it = texts.constFind(row.cells[column]);
+        if (it != texts.constEnd()) {
+            result.cells[column] = *it;
+            continue;
+        }
+        if (texts.size() >= MaxInternedTexts)
+            texts.clear();
+        texts.insert(row.cells[column]);
+    }
+    return result;
+}
+
+int MyTableModel::Private::findMergeTarget(const FrameRow &row) const
+{
+    const auto sameKey = [&row](const FrameRow &other) {
+        return other.cells[ChannelColumn] == row.cells[ChannelColumn] &&
+               other.cells[IdColumn] == row.cells[IdColumn] &&
+               other.cells[DirectionColumn] == row.cells[DirectionColumn];
+    };
+    const auto it = std::find_if(rows.begin(), rows.end(), sameKey);
+    return it == rows.end() ? -1 : int(it - rows.begin());
+}
+
+MyTableModel::MyTableModel(QObject *parent) : QAbstractTableModel(parent), d(new Private) {}
+
+MyTableModel::~MyTableModel()
+{
+    delete d;
+}
+
+int MyTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(d->rows.size());
+}
+
+int MyTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : d->headers.size();
+}
+
+QVariant MyTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.model() != this || !isTextRole(role) ||
+        !d->validCell(index.row(), index.column()))
+        return QVariant();
+    return d->rows[size_t(index.row())].cells[index.column()];
+}
+
+bool MyTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.model() != this || !isTextRole(role) ||
+        !d->validCell(index.row(), index.column()))
+        return false;
+    d->rows[size_t(index.row())].cells[index.column()] = value.toString();
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant MyTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < d->headers.size())
+        return d->headers.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QStringList MyTableModel::headerLabels() const
+{
+    return d->headers;
+}
+
+// The label count is the column count, so a change of it is announced as columns
+// inserted or removed; the labels themselves as a header change.
+void MyTableModel::setHeaderLabels(const QStringList &labels)
+{
+    const int oldCount = d->headers.size();
+    const int newCount = labels.size();
+    if (newCount > oldCount)
+        beginInsertColumns(QModelIndex(), oldCount, newCount - 1);
+    else if (newCount < oldCount)
+        beginRemoveColumns(QModelIndex(), newCount, oldCount - 1);
+    d->headers = labels;
+    if (newCount > oldCount)
+        endInsertColumns();
+    else if (newCount < oldCount)
+        endRemoveColumns();
+    if (newCount > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, newCount - 1);
+}
+
+void MyTableModel::appendRows(const QList<FrameRow> &newRows)
+{
+    if (newRows.isEmpty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + newRows.size() - 1);
+    for (const FrameRow &row : newRows)
+        d->rows.push_back(d->shared(row));
+    endInsertRows();
+}
+
+void MyTableModel::appendRow(const FrameRow &row)
+{
+    const int target = d->findMergeTarget(row);
+    if (target < 0) {
+        const int first = rowCount();
+        beginInsertRows(QModelIndex(), first, first);
+        d->rows.push_back(d->shared(row));
+        endInsertRows();
+        return;
+    }
+    beginResetModel();
+    d->rows[size_t(target)] = d->shared(row);
+    endResetModel();
+}
+
+void MyTableModel::removeFirstRows(int count)
+{
+    const int removed = std::min(count, rowCount());
+    if (removed <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), 0, removed - 1);
+    d->rows.erase(d->rows.begin(), d->rows.begin() + removed);
+    endRemoveRows();
+}
+
+void MyTableModel::clearRows()
+{
+    if (d->rows.empty())
+        return;
+    beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
+    std::deque<FrameRow>().swap(d->rows);
+    endRemoveRows();
+}
+
+QString MyTableModel::cellText(int row, int column) const
+{
+    if (column >= columnCount() || !d->validCell(row, column))
+        return QString();
+    return d->rows[size_t(row)].cells[column];
+}
+
+void MyTableModel::setColumnFilter(const QStringList &values, int column)
+{
+    if (column < 0 || column >= ColumnCount || column >= d->headers.size())
+        return;
+    if (d->columnFilters[column] == values)
+        return;
+    d->columnFilters[column] = values;
+    d->filterSets[column] = QSet<QString>(values.begin(), values.end());
+    QString &label = d->headers[column];
+    const bool marked = label.endsWith(QLatin1Char('*'));
+    if (!values.isEmpty() && !marked)
+        label += QLatin1Char('*');
+    else if (values.isEmpty() && marked)
+        label.chop(1);
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+bool MyTableModel::acceptsRow(const FrameRow &row) const
+{
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (!d->accepts(column, row.cells[column]))
+            return false;
+    }
+    return true;
+}
+
+bool MyTableModel::acceptsItem(const ModelItem &item) const
+{
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (!d->accepts(column, itemText(item, column)))
+            return false;
+    }
+    return true;
+}
+
+bool MyTableModel::hasColumnFilters() const
+{
+    return std::any_of(d->columnFilters.begin(), d->columnFilters.end(),
+                       [](const QStringList &values) { return !values.isEmpty(); });
+}

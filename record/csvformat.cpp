@@ -1,0 +1,101 @@
+#include "record/csvformat.h"
+
+#include <QCoreApplication>
+#include <QTime>
+
+#include <algorithm>
+
+namespace {
+
+const QString &field(const QStringList &fields, int number)
+{
+    static const QString empty;
+    return number >= 1 && number <= fields.size() ? fields.at(number - 1) : empty;
+}
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("sendThread", text);
+}
+
+bool isStandardFrameText(const QString &text)
+{
+    return text == tr("标准帧") || text == tr("標準幀") || text == tr("Standard Frame");
+}
+
+bool isDataFrameText(const QString &text)
+{
+    return text == tr("数据帧") || text == tr("數據幀") || text == tr("data frame");
+}
+
+void readTime(const QString &text, CsvFrame &frame)
+{
+    const QTime time = QTime::fromString(text.mid(2, 12), QStringLiteral("hh:mm:ss.zzz"));
+    frame.timeValid = time.isValid();
+    frame.timeOfDayMs = frame.timeValid ? time.msecsSinceStartOfDay() : 0;
+}
+
+void readData(const QString &text, CsvFrame &frame)
+{
+    const int capacity = frame.canFd ? 64 : 8;
+    const QVector<QStringRef> parts = text.midRef(3).split(QLatin1Char(' '));
+    const int count = std::min({int(frame.length), capacity, int(parts.size())});
+    for (int i = 0; i < count; ++i)
+        frame.data[i] = uint8_t(parts.at(i).toUInt(nullptr, 16));
+}
+
+} // namespace
+
+QString csvHeaderLine(const QStringList &labels)
+{
+    return labels.join(QLatin1Char(',')) + QLatin1Char('\n');
+}
+
+void appendCsvRow(QString &out, const ModelItem &item)
+{
+    const int needed = out.size() + item.index.size() + item.systemTime.size() +
+                       item.timeStamp.size() + item.channelText.size() + item.direction.size() +
+                       item.id.size() + item.frame.size() + item.type.size() + item.dlc.size() +
+                       item.canFd.size() + item.data.size() + 16;
+    if (out.capacity() < needed)
+        out.reserve(std::max(needed, out.capacity() * 2));
+    const QLatin1Char comma(',');
+    out += item.index;
+    out += QLatin1String(",=\"");
+    out += item.systemTime;
+    out += QLatin1String("\",");
+    for (const QString *text : {&item.timeStamp, &item.channelText, &item.direction, &item.id,
+                                &item.frame, &item.type, &item.dlc, &item.canFd}) {
+        out += *text;
+        out += comma;
+    }
+    out += item.data;
+    out += QLatin1Char('\n');
+}
+
+QStringList splitCsvRow(const QString &line)
+{
+    int length = line.size();
+    while (length > 0 &&
+           (line.at(length - 1) == QLatin1Char('\n') || line.at(length - 1) == QLatin1Char('\r')))
+        --length;
+    if (length == 0)
+        return QStringList();
+    return line.left(length).split(QLatin1Char(','));
+}
+
+CsvFrame parseCsvFrame(const QStringList &fields)
+{
+    CsvFrame frame;
+    readTime(field(fields, 2), frame);
+    const QString &protocol = field(fields, 10);
+    frame.canFd = protocol.contains(QLatin1String("CANFD"));
+    frame.fdFlags = frame.canFd && protocol.contains(QLatin1Char('-')) ? 1 : 0;
+    frame.id = field(fields, 6).midRef(2).toUInt(nullptr, 16) & 0x1FFFFFFFu;
+    frame.extended = !isStandardFrameText(field(fields, 7));
+    frame.remote = !isDataFrameText(field(fields, 8));
+    frame.length = uint8_t(field(fields, 9).toInt(nullptr, 10));
+    readData(field(fields, 11), frame);
+    frame.channelField = field(fields, 4).toInt(nullptr, 10);
+    return frame;
+}

@@ -1,0 +1,95 @@
+#include "record/csvframereader.h"
+
+#include "record/csvformat.h"
+
+#include <QTextCodec>
+
+namespace {
+
+// UTF-8 decoding that tells when a line is not valid text.
+bool decodeUtf8(const QByteArray &bytes, QString &text)
+{
+    QTextCodec::ConverterState state;
+    text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
+} // namespace
+
+bool CsvFrameReader::open(const QString &path)
+{
+    close();
+    error.clear();
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error = file.errorString();
+        return false;
+    }
+    return rewind();
+}
+
+bool CsvFrameReader::rewind()
+{
+    if (!file.isOpen() || !file.seek(0)) {
+        error = file.errorString();
+        return false;
+    }
+    QByteArray header; // whatever it holds, a byte-order mark included
+    readLine(header);
+    return true;
+}
+
+bool CsvFrameReader::readRow(QStringList &fields)
+{
+    fields.clear();
+    QByteArray line;
+    if (!readLine(line))
+        return false;
+    QString text;
+    if (decodeUtf8(line, text))
+        fields = splitCsvRow(text);
+    return true;
+}
+
+bool CsvFrameReader::atEnd() const
+{
+    return !file.isOpen() || file.atEnd();
+}
+
+void CsvFrameReader::close()
+{
+    if (file.isOpen())
+        file.close();
+}
+
+QString CsvFrameReader::errorString() const
+{
+    return error;
+}
+
+// One line without its line end; an overlong line is consumed whole and comes back empty.
+bool CsvFrameReader::readLine(QByteArray &line)
+{
+    line.clear();
+    if (atEnd())
+        return false;
+    line = file.readLine(MaxLineLength + 1);
+    if (line.isEmpty()) {
+        error = file.errorString();
+        return false;
+    }
+    if (line.endsWith('\n') || file.atEnd())
+        return true;
+    skipRestOfLine();
+    line.clear();
+    return true;
+}
+
+void CsvFrameReader::skipRestOfLine()
+{
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.readLine(MaxLineLength + 1);
+        if (chunk.isEmpty() || chunk.endsWith('\n'))
+            return;
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// Reads the frame lines of a CSV frame file for replay: UTF-8 (a byte-order mark is
+// accepted), the header line skipped. Blank, overlong and undecodable lines come back as
+// empty field lists, so a broken file never yields more than it holds.
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+class CsvFrameReader
+{
+public:
+    static constexpr qint64 MaxLineLength = 64 * 1024;
+
+    CsvFrameReader() = default;
+    CsvFrameReader(const CsvFrameReader &) = delete;
+    CsvFrameReader &operator=(const CsvFrameReader &) = delete;
+
+    // Opens the file and skips its header line.
+    bool open(const QString &path);
+    // Goes back to the first frame line for another pass.
+    bool rewind();
+    // The fields of the next line; false at the end of the file.
+    bool readRow(QStringList &fields);
+    bool atEnd() const;
+    void close();
+
+    QString errorString() const;
+
+private:
+    bool readLine(QByteArray &line);
+    void skipRestOfLine();
+
+    QFile file;
+    QString error;
+};

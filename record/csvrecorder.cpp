@@ -1,0 +1,81 @@
+#include "record/csvrecorder.h"
+
+#include "record/csvformat.h"
+
+CsvRecorder::~CsvRecorder()
+{
+    close();
+}
+
+bool CsvRecorder::open(const QString &path, const QStringList &headerLabels)
+{
+    close();
+    error.clear();
+    file.setFileName(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return fail(file.errorString());
+    buffer = csvHeaderLine(headerLabels);
+    if (writeBuffer())
+        return true;
+    file.close();
+    return false;
+}
+
+bool CsvRecorder::writeRows(const QList<ModelItem> &items)
+{
+    if (!file.isOpen())
+        return fail(QStringLiteral("The recording file is not open"));
+    buffer.clear();
+    for (const ModelItem &item : items)
+        appendCsvRow(buffer, item);
+    return writeBuffer();
+}
+
+bool CsvRecorder::flush()
+{
+    if (!file.isOpen())
+        return fail(QStringLiteral("The recording file is not open"));
+    return file.flush() || fail(file.errorString());
+}
+
+void CsvRecorder::close()
+{
+    if (!file.isOpen())
+        return;
+    if (!file.flush())
+        error = file.errorString();
+    file.close();
+    buffer = QString();
+}
+
+bool CsvRecorder::isOpen() const
+{
+    return file.isOpen();
+}
+
+QString CsvRecorder::path() const
+{
+    return file.fileName();
+}
+
+QString CsvRecorder::errorString() const
+{
+    return error;
+}
+
+bool CsvRecorder::writeBuffer()
+{
+    if (buffer.isEmpty())
+        return true;
+    const QByteArray bytes = buffer.toUtf8();
+    buffer.clear();
+    if (file.write(bytes) != bytes.size())
+        return fail(file.errorString());
+    return flush();
+}
+
+bool CsvRecorder::fail(const QString &message)
+{
+    error = message.isEmpty() ? QStringLiteral("Unknown write error") : message;
+    return false;
+}

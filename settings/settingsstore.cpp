@@ -1,0 +1,277 @@
+#include "settings/settingsstore.h"
+
+#include "settings/resourcepaths.h"
+
+#include <QFile>
+#include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStringList>
+#include <QTextStream>
+
+#include <atomic>
+
+// File format: one line "key,value;key,value" in ascending key order, UTF-8, no line end.
+// A backslash escapes "\", "," and ";" inside keys and values, so every text round-trips;
+// texts without those characters are stored unchanged.
+
+namespace {
+
+struct Store
+{
+    QMutex mutex;
+    QMap<QString, QString> map;
+    QString path;
+};
+
+Store &store()
+{
+    static Store instance;
+    return instance;
+}
+
+std::atomic<uint32_t> currentLanguage{0};
+
+QString escaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char(',') || c == QLatin1Char(';'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+// Splits at every unescaped separator, keeping empty parts and leaving escapes in place.
+QStringList splitUnescaped(const QString &text, QChar separator)
+{
+    QStringList parts;
+    QString part;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            part += c;
+            part += text.at(++i);
+        } else if (c == separator) {
+            parts.append(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    parts.append(part);
+    return parts;
+}
+
+// Removes the escapes of "\", "," and ";"; any other backslash is kept as written.
+QString unescaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            const QChar next = text.at(i + 1);
+            if (next == QLatin1Char('\\') || next == QLatin1Char(',') || next == QLatin1Char(';')) {
+                out += next;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+bool parseLine(const QString &line, QMap<QString, QString> &map)
+{
+    const QStringList entries = splitUnescaped(line, QLatin1Char(';'));
+    for (const QString &entry : entries) {
+        const QStringList fields = splitUnescaped(entry, QLatin1Char(','));
+        if (fields.size() != 2)
+            return false;
+        map.insert(unescaped(fields.at(0)), unescaped(fields.at(1)));
+    }
+    return true;
+}
+
+QString readFirstLine(const QString &path, bool *opened)
+{
+    QFile file(path);
+    *opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
+    if (!*opened)
+        return QString();
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    return stream.readLine();
+}
+
+// A malformed settings file is kept beside itself before it can be overwritten.
+void keepBadFile(const QString &path)
+{
+    const QString badPath = path + QStringLiteral(".bad");
+    QFile::remove(badPath);
+    if (!QFile::copy(path, badPath))
+        qWarning("Settings file %s is malformed and could not be kept aside", qPrintable(path));
+}
+
+QString settingsText(const QMap<QString, QString> &map)
+{
+    QString text;
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        text += escaped(it.key());
+        text += QLatin1Char(',');
+        text += escaped(it.value());
+        text += QLatin1Char(';');
+    }
+    if (text.size() > 1)
+        text.chop(1);
+    return text;
+}
+
+void writeSettingsFile(const QString &path, const QString &text)
+{
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qWarning("Cannot write settings file %s", qPrintable(path));
+        return;
+    }
+    file.write(text.toUtf8());
+    if (!file.commit())
+        qWarning("Cannot write settings file %s: %s", qPrintable(path),
+                 qPrintable(file.errorString()));
+}
+
+QString languageIniPath()
+{
+    return appFilePath(QStringLiteral("/language/config.ini"));
+}
+
+QString languageFallback(const QString &defaultValue)
+{
+    const QStringList files{QStringLiteral("CN.qm"), QStringLiteral("CNF.qm"),
+                            QStringLiteral("EN.qm")};
+    QSettings ini(languageIniPath(), QSettings::IniFormat);
+    bool ok = false;
+    const int index = ini.value(QStringLiteral("LAST/Sel"), files.indexOf(defaultValue)).toInt(&ok);
+    if (!ok || index < 0 || index >= files.size())
+        return defaultValue;
+    return files.at(index);
+}
+
+} // namespace
+
+bool loadSettings(const QString &path)
+{
+    Store &s = store();
+    QMutexLocker lock(&s.mutex);
+    s.path = path;
+    s.map.clear();
+    bool opened = false;
+    const QString line = readFirstLine(path, &opened);
+    if (!opened || line.isEmpty())
+        return true;
+    QMap<QString, QString> parsed;
+    if (parseLine(line, parsed))
+        s.map = parsed;
+    else
+        keepBadFile(path);
+    return true;
+}
+
+void saveSettings()
+{
+    Store &s = store();
+    QMutexLocker lock(&s.mutex);
+    writeSettingsFile(s.path, settingsText(s.map));
+}
+
+QString readSetting(const QString &key, const QString &defaultValue)
+{
+    Store &s = store();
+    {
+        QMutexLocker lock(&s.mutex);
+        const auto it = s.map.constFind(key);
+        if (it != s.map.constEnd())
+            return it.value();
+    }
+    const QString fallback =
+        key == QLatin1String("Language") ? languageFallback(defaultValue) : defaultValue;
+    QMutexLocker lock(&s.mutex);
+    // Another thread may have stored the key meanwhile; its value wins.
+    return *s.map.insert(key, s.map.value(key, fallback));
+}
+
+bool writeSetting(const QString &key, const QString &value, bool save)
+{
+    Store &s = store();
+    QMutexLocker lock(&s.mutex);
+    s.map.insert(key, value);
+    if (save)
+        writeSettingsFile(s.path, settingsText(s.map));
+    return true;
+}
+
+bool hasSetting(const QString &key)
+{
+    Store &s = store();
+    QMutexLocker lock(&s.mutex);
+    return s.map.contains(key);
+}
+
+uint32_t readSettingUInt(const QString &key, const QString &defaultValue)
+{
+    bool ok = false;
+    const uint value = readSetting(key, defaultValue).toUInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+QString companyName(unsigned index)
+{
+    const QString missing = QStringLiteral("公司名称缺失");
+    bool opened = false;
+    const QString line = readFirstLine(appFilePath(QStringLiteral("/config/company.txt")), &opened);
+    if (!opened || line.isEmpty())
+        return missing;
+    const QStringList parts = line.split(QLatin1Char(';'));
+    QString name = index < unsigned(parts.size()) ? parts.at(int(index)) : QString();
+    if (name.isEmpty() && !parts.isEmpty())
+        name = parts.first();
+    return name;
+}
+
+bool showBuildInfo()
+{
+    QSettings ini(languageIniPath(), QSettings::IniFormat);
+    return ini.value(QStringLiteral("LAST2/Sel"), 0).toInt() != 0;
+}
+
+uint32_t languageIndex()
+{
+    return currentLanguage.load(std::memory_order_relaxed);
+}
+
+void setLanguageIndex(uint32_t index)
+{
+    currentLanguage.store(index, std::memory_order_relaxed);
+}
+
+QString byLanguage(const char *simplified, const char *traditional, const char *english)
+{
+    switch (languageIndex()) {
+    case 0:
+        return QString::fromUtf8(simplified);
+    case 1:
+        return QString::fromUtf8(traditional);
+    case 2:
+        return QString::fromUtf8(english);
+    default:
+        return QString();
+    }
+}
