@@ -25,9 +25,13 @@ struct DeviceState
 };
 
 // Backend behind the vendor interface. The device layer owns it; the default is
-// chosen by createConfiguredBackend() (adapterconfig.h) at start-up.
+// chosen by createConfiguredBackend() (adapterconfig.h) on first use. Install or replace
+// it only while no receive or send thread is running.
 void setVendorBackend(std::shared_ptr<VendorApi> backend);
 std::shared_ptr<VendorApi> vendorBackend();
+// Why the configured backend could not start (the simulator stands in then); empty when
+// it started or a backend was installed explicitly.
+QString vendorBackendError();
 
 const DeviceState &deviceState();
 

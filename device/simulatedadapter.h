@@ -1,0 +1,190 @@
+#pragma once
+
+// A simulated two-channel Ferrule-2X behind the vendor interface.
+//
+// Bus: both channels sit on one simulated bus. A frame sent on a started channel reaches
+// the other started channel when their timings agree (same arbitration rate or custom
+// timing text; for CAN FD frames also the same CAN FD standard; for bit-rate-switch frames
+// also the same data rate) and its acceptance filter passes it. Otherwise the frame is
+// lost, yet the transmit still succeeds, as on a bus with no node to acknowledge it.
+// Transmit types 2 and 3 also hand each frame back to the sender (past its filter).
+// A listen-only channel receives but cannot transmit. Classic frames land in the classic
+// receive queue, CAN FD frames in the CAN FD queue; a CAN FD length that is not a valid
+// frame size is padded with zero bytes up to the next one.
+//
+// Time stamps: microseconds of a steady clock since the device was opened; deviceTimeUs()
+// reads the same clock, so "deviceTimeUs() - timeStamp" is the age of a received frame
+// (for generated traffic: the time since the generator produced it).
+//
+// Only one device is open at a time; the indexes 0 .. presentDevices-1 answer an open.
+// Everything may be called from several threads at once.
+
+#include "device/simchannel.h"
+#include "device/simtrafficsource.h"
+#include "device/simupdatevolume.h"
+#include "device/vendorapi.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+struct SimulatorConfig
+{
+    uint32_t presentDevices = 1;
+    uint16_t firmwareVersion = 0x0211;
+    bool traffic = false;
+    uint32_t trafficRate = 200; // generated frames per second and channel
+    SimTrafficMix trafficMix = SimTrafficMix::Mixed;
+    uint64_t seed = 1;
+    size_t queueLimit = 1000000; // records per channel and queue kind
+    int updateDelayMs = 1500;    // until the update volume appears
+    QString configPath;          // INI file keeping FirmwareVersion; empty = not kept
+    QString volumesRoot;         // empty = simulatedVolumesRoot()
+};
+
+// Folder standing for the list of mounted volumes: appFilePath("/sim-volumes"), or
+// $LARKSPUR_SIM_VOLUMES when set.
+QString simulatedVolumesRoot();
+
+class SimulatedAdapter : public VendorApi
+{
+public:
+    explicit SimulatedAdapter(const SimulatorConfig &config = SimulatorConfig());
+    ~SimulatedAdapter() override;
+
+    // Vendor interface.
+    uint32_t openDevice(uint32_t deviceType, uint32_t deviceIndex, uint32_t reserved) override;
+    uint32_t closeDevice(uint32_t device) override;
+    uint32_t readBoardInfo(uint32_t device, BoardInfo *info) override;
+    uint32_t deviceStatus(uint32_t device) override;
+    uint32_t initCan(uint32_t device, uint32_t channelIndex,
+                     const ChannelInitConfig *config) override;
+    uint32_t startCan(uint32_t channel) override;
+    uint32_t resetCan(uint32_t channel) override;
+    uint32_t transmit(uint32_t channel, const CanTxRecord *records, uint32_t count) override;
+    uint32_t receive(uint32_t channel, CanRxRecord *records, uint32_t capacity,
+                     int32_t waitMs) override;
+    uint32_t transmitFd(uint32_t channel, const CanFdTxRecord *records, uint32_t count) override;
+    uint32_t receiveFd(uint32_t channel, CanFdRxRecord *records, uint32_t capacity,
+                       int32_t waitMs) override;
+    PropertyTable *getPropertyTable(uint32_t device) override;
+    uint32_t switchToUpdateMode(uint32_t device) override;
+    uint32_t setArbitrationBaudRate(uint32_t device, uint32_t channelIndex,
+                                    uint32_t bitRate) override;
+    uint32_t setDataBaudRate(uint32_t device, uint32_t channelIndex, uint32_t bitRate) override;
+    uint32_t setCanFdStandard(uint32_t device, uint32_t channelIndex, uint32_t standard) override;
+    uint32_t recover() override;
+
+    // The property table's setter ("N/name" = value).
+    uint32_t setProperty(const char *path, const char *value);
+
+    // Device and bus.
+    uint64_t deviceTimeUs() const;
+    void setPresentDevices(uint32_t count);
+    uint16_t firmwareVersion() const;
+    bool isInUpdateMode() const;
+    void setUpdateDelayMs(int delayMs);
+    QString updateVolumePath() const;
+    void setQueueLimit(size_t records);
+    // Puts a frame on the bus from another node; false when channel ch does not take it.
+    bool injectFrame(int ch, const CanRxRecord &record);
+    bool injectFrame(int ch, const CanFdRxRecord &record);
+
+    // Counters per channel index.
+    uint64_t droppedFrames(int ch) const;   // lost to full receive queues
+    uint64_t generatedFrames(int ch) const; // produced by the traffic generator
+    uint64_t transmittedFrames(int ch) const;
+    size_t queuedFrames(int ch) const;
+
+    // Simulated traffic from other nodes.
+    void setTrafficEnabled(bool enabled);
+    void setTrafficRate(uint32_t framesPerSecond);
+    // Produces count frames of the channel's stream now; returns how many (0 when stopped).
+    uint32_t generateTraffic(int ch, uint32_t count);
+
+    // Test hooks.
+    void unplug();
+    void replug();
+    bool isPlugged() const;
+    void failCall(int ordinal, int nth = 1); // the nth call of ordinal from now fails
+    void failFirstOpen();
+    void failProperty(const QByteArray &name, int nth = 1); // name such as "filter_mode"
+    void setReceiveResultOverride(uint32_t rawResult);
+    void clearReceiveResultOverride();
+    uint64_t callCount(int ordinal) const;
+    void setCallLogEnabled(bool enabled);
+    QVector<int> callLog() const;
+    QStringList propertyLog() const; // "path=value" of every property write
+    void clearLogs();
+
+private:
+    class Properties;
+    struct TrafficClock
+    {
+        bool running = false;
+        uint32_t rate = 0;
+        uint64_t startUs = 0;
+        uint64_t produced = 0;
+    };
+
+    bool enterCall(int ordinal);
+    bool propertyFails(const QByteArray &name);
+    bool deviceUsable(uint32_t device) const;
+    SimChannel *channelFor(uint32_t handle) const;
+    SimChannel *channelAt(uint32_t device, uint32_t channelIndex) const;
+    SimChannel &peerOf(const SimChannel &channel) const;
+    uint32_t channelHandle(uint32_t channelIndex) const;
+    bool leaveUpdateMode();
+    void resetChannels();
+    template <typename Tx, typename Rx>
+    uint32_t sendBatch(uint32_t handle, const Tx *records, uint32_t count,
+                       SimRxQueue<Rx> SimChannel::*queue);
+    template <typename Rx>
+    uint32_t takeBatch(uint32_t handle, Rx *records, uint32_t capacity, int32_t waitMs,
+                       SimRxQueue<Rx> SimChannel::*queue);
+    bool deliverFromNode(int ch, const CanFdRxRecord &frame, bool fd);
+    void startTrafficThread();
+    void stopTrafficThread();
+    void runTraffic();
+    void pumpTraffic(TrafficClock *clocks);
+
+    SimulatorConfig m_config;
+    std::unique_ptr<Properties> m_properties;
+    std::unique_ptr<SimChannel> m_channels[2];
+    mutable std::mutex m_busMutex; // channel timing, filters and modes; delivery decisions
+    std::atomic<uint32_t> m_openDevice{0};
+    std::atomic<uint32_t> m_generation{0};
+    std::atomic<int64_t> m_openedAtNs{0};
+    std::atomic<uint32_t> m_presentDevices;
+    std::atomic<uint32_t> m_firmwareVersion;
+    std::atomic<bool> m_plugged{true};
+    std::atomic<bool> m_updateMode{false};
+    std::atomic<int> m_updateDelayMs;
+    SimUpdateVolume m_volume;
+
+    SimTrafficSource m_source;
+    std::mutex m_sourceMutex;
+    std::atomic<bool> m_trafficEnabled{false};
+    std::atomic<uint32_t> m_trafficRate;
+    std::thread m_trafficThread;
+    std::mutex m_trafficMutex;
+    std::condition_variable m_trafficWake;
+    bool m_trafficStop = false;
+
+    std::array<std::atomic<uint64_t>, 65> m_calls{};
+    std::array<std::atomic<uint64_t>, 65> m_failAt{};
+    std::atomic<bool> m_receiveOverridden{false};
+    std::atomic<uint32_t> m_receiveOverride{0};
+    std::atomic<bool> m_callLogEnabled{false};
+    mutable std::mutex m_hookMutex;
+    QVector<int> m_callLog;
+    QStringList m_propertyLog;
+    QVector<QPair<QByteArray, int>> m_propertyFailures; // name, calls left until failure
+};
