@@ -10,6 +10,8 @@
 void appendPending(const QList<ModelItem> &batch);
 void appendPending(QList<ModelItem> &&batch);
 QList<ModelItem> takePending();
+// Records waiting in the queue (producers use it to hold back when the display lags).
+int pendingCount();
 
 uint32_t nextFrameIndex();
 void resetFrameIndex();

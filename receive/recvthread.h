@@ -3,6 +3,7 @@
 // Receive thread, one per channel: polls the device layer for classic and CAN FD frames,
 // formats them and appends each library call's worth to the pending-frame queue.
 
+#include "device/vendorapi.h"
 #include "receive/modelitem.h"
 
 #include <QThread>
@@ -31,6 +32,21 @@ protected:
     void run() override;
 
 private:
+    // Options read once per library call's worth of frames.
+    struct BatchOptions
+    {
+        bool timeHex = true;
+        bool checkIds = false;
+    };
+
+    void receiveLoop();
+    static BatchOptions readBatchOptions();
+    void convertClassic(const CanRxRecord *records, uint32_t count);
+    void convertFd(const CanFdRxRecord *records, uint32_t count);
+    // Returns whether the check stays on after this frame.
+    bool checkContinuity(std::atomic<uint32_t> &last, uint32_t current, uint32_t wrapAfter);
+    static bool idFollows(uint32_t previous, uint32_t current, uint32_t wrapAfter);
+
     const uint32_t channel;
     std::atomic<bool> stopRequested{false};
     std::atomic<int32_t> framesPerRead{1000};

@@ -8,7 +8,10 @@ SendPanels::SendPanels(QWidget *parent) : QWidget(parent), ui(new Ui::SendPanels
     ui->setupUi(this);
 }
 
-SendPanels::~SendPanels() { delete ui; }
+SendPanels::~SendPanels()
+{
+    delete ui;
+}
 
 void SendPanels::setSendThreads(sendThread *channel1, sendThread *channel2)
 {
@@ -17,7 +20,10 @@ void SendPanels::setSendThreads(sendThread *channel1, sendThread *channel2)
 }
 
 void SendPanels::setSendEnabled(uint32_t, bool) {}
-bool SendPanels::isSendEnabled(uint32_t) const { return false; }
+bool SendPanels::isSendEnabled(uint32_t) const
+{
+    return false;
+}
 void SendPanels::showFileDialog() {}
 void SendPanels::endSend(uint) {}
 void SendPanels::restoreSendPanels() {}

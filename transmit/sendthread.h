@@ -4,12 +4,18 @@
 // every transmitted frame into the pending-frame queue.
 
 #include "receive/modelitem.h"
+#include "record/csvformat.h"
+#include "transmit/sendpacer.h"
+#include "transmit/sentframebatch.h"
 
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 #include <atomic>
 #include <cstdint>
+
+class CsvFrameReader;
 
 class sendThread : public QThread
 {
@@ -25,6 +31,20 @@ public:
     void stop();
     uint32_t channelIndex() const { return channel; }
 
+    // Most records handed to the device layer per transmit call.
+    static constexpr uint32_t MaxFramesPerCall = 256;
+
+    // Timing of one replayed file row: the row's time of day (moved on by whole days
+    // when the capture crossed midnight) and the pause before it, given the time of the
+    // previous row (0 = none yet). A row whose time did not parse gets no pause and
+    // resets the reference (rowTimeMs 0).
+    struct RowTiming
+    {
+        int64_t rowTimeMs = 0;
+        int64_t pauseMs = 0;
+    };
+    static RowTiming replayTiming(int64_t lastRowTimeMs, int64_t rowTimeMs, bool timeValid);
+
 signals:
     void endSend(uint channel);
     void log(QString msg);
@@ -35,7 +55,25 @@ protected:
 
 private:
     void runFrameJob();
+    bool transmitNextCall(SentFrameBatch &sent);
+    bool sendClassic(uint32_t count, SentFrameBatch &sent);
+    bool sendFd(uint32_t count, SentFrameBatch &sent);
+    void advanceFrame();
+    void waitForQueueRoom();
+    QString frameStartMessage() const;
+    QString frameEndMessage() const;
+    QString failureMessage() const;
+
     void runFileJob();
+    void runPasses(CsvFrameReader &reader);
+    int runPass(CsvFrameReader &reader);
+    bool replayRow(const QStringList &fields, SendPacer &pacer, SentFrameBatch &sent);
+    bool pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer);
+    bool sendRow(const CsvFrame &frame, uint32_t ch, SentFrameBatch &sent);
+    uint32_t rowChannel(const CsvFrame &frame) const;
+
+    void emitLog(const QString &msg);
+    QString channelPrefix() const;
 
     const uint32_t channel;
     std::atomic<bool> stopRequested{false};

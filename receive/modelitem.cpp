@@ -1,0 +1,7 @@
+#include "receive/modelitem.h"
+
+void registerModelItemTypes()
+{
+    qRegisterMetaType<ModelItem>("ModelItem");
+    qRegisterMetaType<QList<ModelItem>>("QList<ModelItem>");
+}

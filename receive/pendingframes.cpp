@@ -1,0 +1,86 @@
+#include "receive/pendingframes.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+struct PendingQueue
+{
+    QMutex mutex;
+    QList<ModelItem> items;
+};
+
+struct FrameCounter
+{
+    QMutex mutex;
+    uint32_t value = 0;
+};
+
+PendingQueue &queue()
+{
+    static PendingQueue pending;
+    return pending;
+}
+
+FrameCounter &counter()
+{
+    static FrameCounter frameIndex;
+    return frameIndex;
+}
+
+} // namespace
+
+void appendPending(const QList<ModelItem> &batch)
+{
+    if (batch.isEmpty())
+        return;
+    PendingQueue &q = queue();
+    QMutexLocker lock(&q.mutex);
+    q.items.append(batch);
+}
+
+void appendPending(QList<ModelItem> &&batch)
+{
+    if (batch.isEmpty())
+        return;
+    PendingQueue &q = queue();
+    QList<ModelItem> taken;
+    taken.swap(batch);
+    QMutexLocker lock(&q.mutex);
+    if (q.items.isEmpty())
+        q.items.swap(taken);
+    else
+        q.items.append(taken);
+    lock.unlock(); // a copied batch is freed outside the lock
+}
+
+QList<ModelItem> takePending()
+{
+    QList<ModelItem> taken;
+    PendingQueue &q = queue();
+    QMutexLocker lock(&q.mutex);
+    taken.swap(q.items);
+    return taken;
+}
+
+int pendingCount()
+{
+    PendingQueue &q = queue();
+    QMutexLocker lock(&q.mutex);
+    return q.items.size();
+}
+
+uint32_t nextFrameIndex()
+{
+    FrameCounter &c = counter();
+    QMutexLocker lock(&c.mutex);
+    return ++c.value;
+}
+
+void resetFrameIndex()
+{
+    FrameCounter &c = counter();
+    QMutexLocker lock(&c.mutex);
+    c.value = 0;
+}

@@ -1,0 +1,118 @@
+#include "receive/recvthread.h"
+
+#include "device/devicelayer.h"
+#include "receive/frameformat.h"
+#include "receive/pendingframes.h"
+#include "settings/settingsstore.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int32_t ReceiveBufferRecords = 1000;
+constexpr uint32_t LargestStandardId = 0x7FF;
+constexpr uint32_t LargestExtendedId = 0x1FFFFFFF;
+
+} // namespace
+
+recvThread::recvThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
+
+void recvThread::setReceiveParams(int scanInterval, int frameCount)
+{
+    // The loop always drains up to a full buffer per call and pauses 1 ms per cycle.
+    Q_UNUSED(scanInterval);
+    Q_UNUSED(frameCount);
+    framesPerRead = ReceiveBufferRecords;
+}
+
+void recvThread::stop()
+{
+    stopRequested = true;
+}
+
+void recvThread::resetLastIds()
+{
+    lastCanId = 0;
+    lastFdId = 0;
+}
+
+void recvThread::run()
+{
+    if (!stopRequested)
+        receiveLoop();
+    stopRequested = false;
+}
+
+void recvThread::receiveLoop()
+{
+    std::vector<CanRxRecord> classic(ReceiveBufferRecords);
+    std::vector<CanFdRxRecord> fd(ReceiveBufferRecords);
+    while (isChannelOpen(channel)) {
+        const uint32_t capacity =
+            uint32_t(std::clamp<int32_t>(framesPerRead, 1, ReceiveBufferRecords));
+        uint32_t n = receiveCan(channel, classic.data(), capacity, 0);
+        if (n > 0)
+            convertClassic(classic.data(), std::min(n, capacity));
+        n = receiveCanFd(channel, fd.data(), capacity, 0);
+        if (n > 0)
+            convertFd(fd.data(), std::min(n, capacity));
+        msleep(1);
+        if (stopRequested)
+            break;
+    }
+}
+
+recvThread::BatchOptions recvThread::readBatchOptions()
+{
+    BatchOptions options;
+    options.timeHex = readSettingUInt(QStringLiteral("timeHex"), QStringLiteral("1")) != 0;
+    options.checkIds = readSettingUInt(QStringLiteral("recvIDAdd"), QStringLiteral("0")) == 1;
+    return options;
+}
+
+void recvThread::convertClassic(const CanRxRecord *records, uint32_t count)
+{
+    BatchOptions options = readBatchOptions();
+    QList<ModelItem> batch;
+    batch.reserve(int(count));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (options.checkIds)
+            options.checkIds = checkContinuity(lastCanId, records[i].id, LargestStandardId);
+        batch.append(formatRxFrame(channel, records[i], options.timeHex));
+    }
+    appendPending(std::move(batch));
+}
+
+void recvThread::convertFd(const CanFdRxRecord *records, uint32_t count)
+{
+    BatchOptions options = readBatchOptions();
+    QList<ModelItem> batch;
+    batch.reserve(int(count));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (options.checkIds)
+            options.checkIds = checkContinuity(lastFdId, records[i].id, LargestExtendedId);
+        batch.append(formatRxFdFrame(channel, records[i], options.timeHex));
+    }
+    appendPending(std::move(batch));
+}
+
+bool recvThread::checkContinuity(std::atomic<uint32_t> &last, uint32_t current, uint32_t wrapAfter)
+{
+    const uint32_t previous = last.exchange(current);
+    if (previous == 0)
+        return true;
+    const uint32_t p = previous & CanIdMask;
+    const uint32_t q = current & CanIdMask;
+    if (idFollows(p, q, wrapAfter))
+        return true;
+    // Out of sequence: the check switches itself off and reports once.
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
+    emit errorID(p, q);
+    return false;
+}
+
+bool recvThread::idFollows(uint32_t previous, uint32_t current, uint32_t wrapAfter)
+{
+    return current == previous + 1 || (previous == wrapAfter && current == 0);
+}

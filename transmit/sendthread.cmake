@@ -1,0 +1,7 @@
+target_sources(larkspur_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/sendpacer.h
+    ${CMAKE_CURRENT_LIST_DIR}/sendpacer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sentframebatch.h
+    ${CMAKE_CURRENT_LIST_DIR}/sentframebatch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sendthread.h
+    ${CMAKE_CURRENT_LIST_DIR}/sendthread.cpp)

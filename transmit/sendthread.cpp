@@ -1,0 +1,377 @@
+#include "transmit/sendthread.h"
+
+#include "device/devicelayer.h"
+#include "receive/frameformat.h"
+#include "receive/pendingframes.h"
+#include "record/csvframereader.h"
+#include "settings/settingsstore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <thread>
+
+namespace {
+
+constexpr int64_t Endless = std::numeric_limits<int64_t>::max();
+constexpr int64_t DayMs = 86400000;
+constexpr uint32_t StandardIdEnd = 0x800;
+constexpr uint32_t ExtendedIdEnd = 0x20000000;
+// A sender holds back while the display has this many records still to take, so an
+// unpaced job cannot flood the GUI thread or the memory.
+constexpr int QueueHighWater = 100000;
+// Pause between two passes over a file that sent nothing (both channels closed or no
+// frame lines), so an endless replay does not spin.
+constexpr int IdlePassPauseMs = 10;
+
+// Time of day of the previously replayed file row in ms, 0 = none. Shared by both send
+// threads; only the channel-index-0 thread replays files.
+std::atomic<int64_t> lastRowTime{0};
+
+bool anyChannelOpen()
+{
+    return isChannelOpen(0) || isChannelOpen(1);
+}
+
+} // namespace
+
+sendThread::sendThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
+
+void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, uint32_t canFd,
+                             bool brs, const uint8_t *data, uint32_t dataLength, bool dataIncrement,
+                             int64_t count, uint32_t framesPerCall, uint32_t intervalMs,
+                             uint32_t remote, uint32_t transmitType)
+{
+    fileMode = false;
+    this->dataLength = data ? std::min<uint32_t>(dataLength, sizeof(this->data)) : 0;
+    std::memcpy(this->data, data ? data : this->data, this->dataLength);
+    keepSending = count == -1;
+    remaining = keepSending ? Endless : count;
+    stopRequested = false;
+    frameId = id & CanIdMask;
+    this->idIncrement = idIncrement;
+    extendedFrame = int32_t(extended);
+    fdFrame = int32_t(canFd);
+    fdFlags = brs ? 1 : 0;
+    this->dataIncrement = dataIncrement;
+    this->framesPerCall = std::clamp<uint32_t>(framesPerCall, 1, MaxFramesPerCall);
+    this->intervalMs = intervalMs;
+    remoteFrame = int32_t(remote);
+    this->transmitType = transmitType;
+}
+
+void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interval, int32_t channel)
+{
+    fileMode = true;
+    filePath = path;
+    fileRepeat = repeat;
+    fileInterval = interval;
+    fileChannel = channel;
+}
+
+void sendThread::stop()
+{
+    stopRequested = true;
+}
+
+void sendThread::run()
+{
+    if (fileMode)
+        runFileJob();
+    else
+        runFrameJob();
+}
+
+// ---- messages ----
+
+void sendThread::emitLog(const QString &msg)
+{
+    if (languageIndex() <= 2 && !msg.isEmpty())
+        emit log(msg);
+}
+
+QString sendThread::channelPrefix() const
+{
+    const QString prefix = languageIndex() == 2 ? tr("channel") : tr("通道");
+    return prefix + QString::number(uint64_t(channel) + 1);
+}
+
+QString sendThread::frameStartMessage() const
+{
+    if (keepSending)
+        return byLanguage("通道: %1开始发送数据：一直发送，发送间隔:%2ms...",
+                          "通道: %1開始發送數據：一直發送，發送間隔:%2ms...",
+                          "Channel:%1 Start sending data: Keep sending, sending interval:%2ms...")
+            .arg(uint64_t(channel) + 1)
+            .arg(intervalMs);
+    return byLanguage("通道: %1开始发送数据：数据总帧数:%2，发送间隔:%3ms...",
+                      "通道: %1開始發送數據：數據縂幀數:%2，發送間隔:%3ms...",
+                      "Channel:%1 Start sending data: Total frames of data:%2, sending "
+                      "interval:%3ms...")
+        .arg(uint64_t(channel) + 1)
+        .arg(qint64(remaining))
+        .arg(intervalMs);
+}
+
+QString sendThread::failureMessage() const
+{
+    const QString text =
+        fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
+                             "CANFD Data sending failed！")
+                : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！", "CAN Data sending failed！");
+    return channelPrefix() + text;
+}
+
+QString sendThread::frameEndMessage() const
+{
+    if (stopRequested)
+        return channelPrefix() +
+               byLanguage("数据中止发送！", "數據中止發送！", "Data Aborted Sending!");
+    if (remaining == 0)
+        return channelPrefix() +
+               byLanguage("数据发送完成！", "數據發送完成！", "Data transmission completed!");
+    return QString();
+}
+
+// ---- frame mode ----
+
+void sendThread::runFrameJob()
+{
+    emitLog(frameStartMessage());
+    SendPacer pacer;
+    SentFrameBatch sent;
+    while (!stopRequested && isChannelOpen(channel) && remaining >= 1) {
+        if (!transmitNextCall(sent)) {
+            emitLog(failureMessage());
+            break;
+        }
+        if (intervalMs >= uint32_t(SentFrameBatch::MaxAgeMs))
+            sent.flush();
+        else
+            sent.flushIfDue();
+        waitForQueueRoom();
+        pacer.advance(intervalMs);
+        if (!pacer.waitForDeadline(stopRequested))
+            break;
+    }
+    sent.flush(); // every sent frame is queued before the job reports its end
+    emitLog(frameEndMessage());
+    remaining = 0;
+    emit endSend(channel);
+    stopRequested = false;
+}
+
+bool sendThread::transmitNextCall(SentFrameBatch &sent)
+{
+    uint32_t n = framesPerCall;
+    if (remaining < int64_t(n)) {
+        framesPerCall = uint32_t(remaining);
+        n = framesPerCall;
+    }
+    const bool ok = fdFrame ? sendFd(n, sent) : sendClassic(n, sent);
+    remaining -= n;
+    if (remaining == 0 && keepSending)
+        remaining = Endless;
+    return ok;
+}
+
+bool sendThread::sendClassic(uint32_t count, SentFrameBatch &sent)
+{
+    CanTxRecord records[MaxFramesPerCall];
+    for (uint32_t i = 0; i < count; ++i) {
+        CanTxRecord &r = records[i];
+        r = CanTxRecord{};
+        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
+        r.transmitType = transmitType;
+        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
+        std::memcpy(r.data, data, r.length);
+        advanceFrame();
+    }
+    if (!transmitCan(channel, records, count))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        sent.add(formatTxFrame(channel, records[i]));
+    return true;
+}
+
+bool sendThread::sendFd(uint32_t count, SentFrameBatch &sent)
+{
+    CanFdTxRecord records[MaxFramesPerCall];
+    for (uint32_t i = 0; i < count; ++i) {
+        CanFdTxRecord &r = records[i];
+        r = CanFdTxRecord{};
+        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
+        r.transmitType = transmitType;
+        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
+        r.flags = fdFlags;
+        std::memcpy(r.data, data, r.length);
+        advanceFrame();
+    }
+    if (!transmitCanFd(channel, records, count))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        sent.add(formatTxFdFrame(channel, records[i]));
+    return true;
+}
+
+// Identifier and data increments for the next frame.
+void sendThread::advanceFrame()
+{
+    if (idIncrement) {
+        ++frameId;
+        if (extendedFrame == 0 && frameId == StandardIdEnd)
+            frameId = 0;
+        else if (extendedFrame == 1 && frameId == ExtendedIdEnd)
+            frameId = 0;
+    }
+    if (dataIncrement) {
+        // Little-endian counter over the first dataLength bytes, byte 0 least significant.
+        for (uint32_t i = 0; i < dataLength; ++i) {
+            if (data[i] != 0xFF) {
+                ++data[i];
+                break;
+            }
+            data[i] = 0x00;
+        }
+    }
+}
+
+void sendThread::waitForQueueRoom()
+{
+    while (!stopRequested && pendingCount() > QueueHighWater)
+        msleep(1);
+}
+
+// ---- file mode ----
+
+void sendThread::runFileJob()
+{
+    emitLog(
+        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...").arg(filePath));
+    CsvFrameReader reader;
+    if (!reader.open(filePath)) {
+        emitLog(languageIndex() == 0   ? tr("文件发送错误！")
+                : languageIndex() == 1 ? tr("文件發送錯誤！")
+                                       : tr("File transmission Error!"));
+    } else {
+        runPasses(reader);
+        reader.close();
+        if (!stopRequested)
+            emitLog(languageIndex() == 0   ? tr("文件发送完成！")
+                    : languageIndex() == 1 ? tr("文件發送完成！")
+                                           : tr("File transmission completed!"));
+        else
+            emitLog(languageIndex() == 0   ? tr("文件中止发送！")
+                    : languageIndex() == 1 ? tr("文件中止發送！")
+                                           : tr("File Aborted Sending!"));
+    }
+    emit endSend(0);
+    emit endSend(1);
+    stopRequested = false;
+}
+
+void sendThread::runPasses(CsvFrameReader &reader)
+{
+    if (fileRepeat == -1) {
+        while (!stopRequested) {
+            if (runPass(reader) == 0)
+                msleep(IdlePassPauseMs);
+        }
+        return;
+    }
+    for (int32_t pass = 0; pass < fileRepeat && !stopRequested; ++pass)
+        runPass(reader);
+}
+
+// One pass over the file; returns the number of rows sent.
+int sendThread::runPass(CsvFrameReader &reader)
+{
+    if (!reader.rewind())
+        return 0;
+    lastRowTime = 0;
+    SendPacer pacer;
+    SentFrameBatch sent;
+    QStringList fields;
+    int rows = 0;
+    while (!stopRequested && anyChannelOpen() && reader.readRow(fields)) {
+        if (replayRow(fields, pacer, sent))
+            ++rows;
+        sent.flushIfDue();
+    }
+    sent.flush();
+    return rows;
+}
+
+bool sendThread::replayRow(const QStringList &fields, SendPacer &pacer, SentFrameBatch &sent)
+{
+    if (fields.isEmpty()) {
+        lastRowTime = 0;
+        return false;
+    }
+    const CsvFrame frame = parseCsvFrame(fields);
+    if (!pauseBeforeRow(frame, pacer))
+        return false; // stopped during the pause
+    return sendRow(frame, rowChannel(frame), sent);
+}
+
+bool sendThread::pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer)
+{
+    const RowTiming timing = replayTiming(lastRowTime, frame.timeOfDayMs, frame.timeValid);
+    lastRowTime = timing.rowTimeMs;
+    const int64_t pause = fileInterval != -1 ? int64_t(std::max(fileInterval, 0)) : timing.pauseMs;
+    if (pause == 0)
+        return !stopRequested;
+    pacer.advance(pause);
+    return pacer.waitForDeadline(stopRequested);
+}
+
+sendThread::RowTiming sendThread::replayTiming(int64_t lastRowTimeMs, int64_t rowTimeMs,
+                                               bool timeValid)
+{
+    RowTiming timing;
+    if (!timeValid)
+        return timing;
+    timing.rowTimeMs = rowTimeMs;
+    if (lastRowTimeMs > rowTimeMs) {
+        // Only a step back of more than half a day is a capture crossing midnight; a
+        // smaller one (a clock adjustment, reordered rows) is sent without a pause.
+        const int64_t days = (lastRowTimeMs - rowTimeMs + DayMs / 2) / DayMs;
+        timing.rowTimeMs += days * DayMs;
+    }
+    if (lastRowTimeMs != 0 && timing.rowTimeMs > lastRowTimeMs)
+        timing.pauseMs = timing.rowTimeMs - lastRowTimeMs;
+    return timing;
+}
+
+uint32_t sendThread::rowChannel(const CsvFrame &frame) const
+{
+    if (fileChannel == 0 || fileChannel == 1)
+        return uint32_t(fileChannel);
+    // The channel column counts from 1; like the device layer, anything but channel 1
+    // addresses channel 2.
+    return frame.channelField == 1 ? 0 : 1;
+}
+
+bool sendThread::sendRow(const CsvFrame &frame, uint32_t ch, SentFrameBatch &sent)
+{
+    const uint32_t word = makeCanId(frame.id & CanIdMask, frame.extended, frame.remote, false);
+    if (frame.canFd) {
+        CanFdTxRecord r{};
+        r.id = word;
+        r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
+        r.flags = frame.fdFlags;
+        std::memcpy(r.data, frame.data, sizeof(r.data));
+        if (!transmitCanFd(ch, &r, 1))
+            return false;
+        sent.add(formatTxFdFrame(ch, r));
+        return true;
+    }
+    CanTxRecord r{};
+    r.id = word;
+    r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
+    std::memcpy(r.data, frame.data, sizeof(r.data));
+    if (!transmitCan(ch, &r, 1))
+        return false;
+    sent.add(formatTxFrame(ch, r));
+    return true;
+}
