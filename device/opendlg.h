@@ -21,6 +21,28 @@ public:
     bool started[2] = {false, false};
     int deviceIndex = 0;
 
+public slots:
+    void initDlg();
+    void openCh(int ch); // 0 or 1: that channel; any other value: both
+
+private slots:
+    void on_pushButton_clicked();   // open device
+    void on_pushButton_5_clicked(); // close device
+    void on_pushButton_2_clicked(); // start both
+    void on_pushButton_3_clicked(); // start channel 1
+    void on_pushButton_4_clicked(); // start channel 2
+    void on_pushButton_6_clicked(); // stop both
+    void on_pushButton_8_clicked(); // stop channel 1
+    void on_pushButton_9_clicked(); // stop channel 2
+    void on_pushButton_7_clicked(); // device information
+
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void offerFirmwareUpgrade(uint16_t adapterVersion);
+    void setOpenedTitle();
+
     Ui::OpenDlg *ui = nullptr;
+    QString stateTitle; // title set by opening or closing, kept over a language change
 };
