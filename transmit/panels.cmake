@@ -1,3 +1,17 @@
+# Input rules of the send panels (no widgets).
+target_sources(larkspur_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/sendpanelrules.h
+    ${CMAKE_CURRENT_LIST_DIR}/sendpanelrules.cpp)
+
+# Send panels, file send, data editor and list-send dialog.
 target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sendpanels.h
-    ${CMAKE_CURRENT_LIST_DIR}/sendpanels.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/sendpanels.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/warningbox.h
+    ${CMAKE_CURRENT_LIST_DIR}/warningbox.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filedlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/filedlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/datadlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/datadlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listsenddlg.h
+    ${CMAKE_CURRENT_LIST_DIR}/listsenddlg.cpp)

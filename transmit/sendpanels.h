@@ -7,7 +7,12 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
 class sendThread;
 class fileDlg;
 
@@ -24,11 +29,15 @@ public:
 
     // Called once by the main window after construction.
     void setSendThreads(sendThread *channel1, sendThread *channel2);
-    // Enables or disables the send button of channel index 0 or 1.
+    // Enables or disables the send button of channel index 0 or 1. While a job runs on
+    // the channel the button stays disabled; endSend decides afterwards.
     void setSendEnabled(uint32_t channel, bool enabled);
     bool isSendEnabled(uint32_t channel) const;
+    // True while the panel of channel index 0 or 1 is locked by a job.
+    bool isSending(uint32_t channel) const;
     // Shows the non-modal file-send dialog (menu "文件发送(&F)").
     void showFileDialog();
+    fileDlg *fileDialog() const;
 
 public slots:
     // Connected to both send threads' endSend.
@@ -43,7 +52,52 @@ signals:
 protected:
     void changeEvent(QEvent *event) override;
 
+private slots:
+    void on_ch1SendBtn_clicked();
+    void on_ch2SendBtn_clicked();
+    void on_ch1StopSendBtn_clicked();
+    void on_ch2StopSendBtn_clicked();
+    void on_ch1ProtocolCombo_currentIndexChanged(int index);
+    void on_ch2ProtocolCombo_currentIndexChanged(int index);
+    void on_ch1sendLenCombo_currentIndexChanged(int index);
+    void on_ch2sendLenCombo_activated(int index);
+    void on_ch1FrameDataCombo_currentIndexChanged(int index);
+    void on_ch2FrameDataCombo_currentIndexChanged(int index);
+    void on_pushButton_3_clicked();
+    void on_pushButton_4_clicked();
+    void startFileSend(const QString &path, int count, int interval, int channel);
+    void stopFileSend();
+
 private:
+    // The widgets of one panel; index 0 is channel 1.
+    struct Panel
+    {
+        QString prefix; // "ch1" or "ch2", the start of every settings key
+        QComboBox *frameType, *frameData, *protocol, *sendType, *length;
+        QLineEdit *data, *id, *count, *interval;
+        QCheckBox *dataAdd, *idAdd;
+        QPushButton *send, *stop, *editData, *sendFile;
+    };
+
+    static QList<QWidget *> templateWidgets(const Panel &p);
+    void setupPanel(int channel);
+    void normalizeData(int channel);
+    void trimData(int channel, const QString &lengthText);
+    void protocolChanged(int channel, int index);
+    void frameDataChanged(int channel, int index);
+    void storePanel(int channel);
+    void startJob(int channel);
+    void stopJob(int channel);
+    void lockPanel(int channel);
+    void unlockPanel(int channel);
+    void editData(int channel);
+    void restorePanel(int channel);
+    void restoreCombo(QComboBox *combo, const QString &key, int defaultIndex);
+    QString restoreText(const QString &key, const QString &defaultValue);
+
     Ui::SendPanels *ui;
+    Panel panels[2];
+    bool sending[2] = {false, false};
     sendThread *threads[2] = {nullptr, nullptr};
+    std::unique_ptr<fileDlg> fileDialogWindow;
 };
