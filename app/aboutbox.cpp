@@ -16,13 +16,22 @@ QString pick(uint32_t language, const char *simplified, const char *traditional,
     return language < 3 ? QCoreApplication::translate("AboutBox", texts[language]) : QString();
 }
 
-QString buildDate() { return buildDateText(QStringLiteral(__DATE__)); }
+QString buildDate()
+{
+    return buildDateText(QStringLiteral(__DATE__));
+}
 
-QString buildTime() { return QStringLiteral(__TIME__); }
+QString buildTime()
+{
+    return QStringLiteral(__TIME__);
+}
 
 } // namespace
 
-QString programVersion() { return QStringLiteral("V1.17"); }
+QString programVersion()
+{
+    return QStringLiteral("V1.17");
+}
 
 QString buildDateText(const QString &compilerDate)
 {

@@ -10,7 +10,10 @@ namespace {
 const char *const TranslationFiles[] = {"CN.qm", "CNF.qm", "EN.qm"};
 }
 
-LanguageSwitch::~LanguageSwitch() { removeInstalled(); }
+LanguageSwitch::~LanguageSwitch()
+{
+    removeInstalled();
+}
 
 QString LanguageSwitch::fileName(uint32_t language)
 {
@@ -60,7 +63,10 @@ bool LanguageSwitch::switchTo(uint32_t language)
     return true;
 }
 
-bool LanguageSwitch::hasLoadedTranslation() const { return translator && !translator->isEmpty(); }
+bool LanguageSwitch::hasLoadedTranslation() const
+{
+    return translator && !translator->isEmpty();
+}
 
 void LanguageSwitch::removeInstalled()
 {

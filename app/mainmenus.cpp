@@ -116,7 +116,8 @@ void MainMenus::applyTexts(uint32_t language, uint32_t listLimit)
             {"时间标识(Hex)(&H)", "時間標識(Hex)(&H)", "time stamp(Hex)(&H)"});
     setText(recvIdCheckAction, language,
             {"接收ID累加判断(&A)", "接收ID纍加判斷(&A)", "check recv ID(&A)"});
-    setText(mergeAction, language, {"合并相同ID数据(&M)", "合并相同ID數據(&M)", "Merge list data(&M)"});
+    setText(mergeAction, language,
+            {"合并相同ID数据(&M)", "合并相同ID數據(&M)", "Merge list data(&M)"});
     setText(infoMenu, language, {"信息(&I)", "信息(&I)", "Information(&I)"});
     setText(deviceInfoAction, language, {"设备信息(&I)", "設備信息(&I)", "Device Info(&I)"});
     setText(viewMenu, language, {"显示(&V)", "顯示(&V)", "View(&V)"});

@@ -10,7 +10,10 @@ valueDialog::valueDialog(QWidget *parent) : QDialog(parent), ui(new Ui::valueDia
     followScreenScale(this);
 }
 
-valueDialog::~valueDialog() { delete ui; }
+valueDialog::~valueDialog()
+{
+    delete ui;
+}
 
 void valueDialog::setValue(const QString &text, int valueIndex)
 {
@@ -24,7 +27,10 @@ void valueDialog::on_btnValueOK_clicked()
     hide();
 }
 
-void valueDialog::on_btnValueCancel_clicked() { hide(); }
+void valueDialog::on_btnValueCancel_clicked()
+{
+    hide();
+}
 
 void valueDialog::changeEvent(QEvent *event)
 {

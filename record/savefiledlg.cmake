@@ -1,3 +1,2 @@
-target_sources(larkspur_gui PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/savefiledlg.h
-    ${CMAKE_CURRENT_LIST_DIR}/savefiledlg.cpp)
+target_sources(larkspur_gui PRIVATE ${CMAKE_CURRENT_LIST_DIR} /
+               savefiledlg.h ${CMAKE_CURRENT_LIST_DIR} / savefiledlg.cpp)

@@ -13,7 +13,10 @@ savefileDlg::savefileDlg(QWidget *parent) : QDialog(parent), ui(new Ui::savefile
     followScreenScale(this);
 }
 
-savefileDlg::~savefileDlg() { delete ui; }
+savefileDlg::~savefileDlg()
+{
+    delete ui;
+}
 
 bool savefileDlg::usePath(const QString &chosen)
 {
@@ -29,7 +32,10 @@ bool savefileDlg::usePath(const QString &chosen)
     return usable;
 }
 
-bool savefileDlg::hintVisible() const { return !ui->label->isHidden(); }
+bool savefileDlg::hintVisible() const
+{
+    return !ui->label->isHidden();
+}
 
 void savefileDlg::on_pushButton_3_clicked()
 {

@@ -1,0 +1,112 @@
+#pragma once
+
+// The main window: builds the form, the menus, the frame table and the log dock, creates
+// and wires the worker threads, runs the display refresh and the one-second update, and
+// shuts everything down in order. Display work is in DisplayRefresh, menus in MainMenus,
+// the translator in LanguageSwitch.
+
+#include "app/displayrefresh.h"
+#include "app/languageswitch.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <cstdint>
+
+class DisplayFilter;
+class MainMenus;
+class MyTableModel;
+class QDockWidget;
+class QTextEdit;
+class SendPanels;
+class recvThread;
+class sendThread;
+class valueDialog;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Read-only views for tests and benchmarks.
+    const DisplayCounters &counters() const { return display->counters(); }
+    MyTableModel *frameModel() const { return model; }
+    MainMenus *menus() const { return mainMenus; }
+    SendPanels *sendPanels() const;
+    QTextEdit *logText() const { return logView; }
+    DisplayRefresh *displayRefresh() const { return display; }
+    recvThread *receiveThread(int channel) const { return recv[channel]; }
+    sendThread *transmitThread(int channel) const { return send[channel]; }
+    valueDialog *listBufferDialog() const { return valueDlg; }
+    uint32_t listLimit() const { return display->listLimit(); }
+
+public slots:
+    void refreshDisplay();
+    void updateRates();
+    void deviceClosed();
+    void setLa();
+    void appendLog(const QString &msg);
+    void canLog(const QString &msg);
+    // Language actions: 0 simplified Chinese, 1 traditional Chinese, 2 English.
+    void switchLanguage(uint32_t language);
+    // valueDialog's getValue; index 2 is the list buffer size.
+    void applyValue(const QString &str, int index);
+    // The device menu's "设备操作": the open-device dialog, then the opened channels.
+    void runDeviceOperations();
+    // Starts receiving and enables sending on the channels the open-device dialog started.
+    void applyOpenedChannels(const bool started[2]);
+    // Turns real-time recording on (asking for the file) or off, as the check box says.
+    void on_checkBox_clicked();
+    // The same, with the path and scope already chosen (true when recording started).
+    bool startRecording(const QString &path, int scope);
+
+private slots:
+    void on_cleanListBtn_clicked();
+    void on_pushButton_clicked();
+    void onRecvIdError(uint channel, uint lastID, uint ID);
+    void onRecordingFailed(const QString &error);
+    void toggleLogDock(bool visible);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void createLogDock();
+    void createMenus();
+    void connectMenus();
+    void connectOptionActions();
+    void createThreads();
+    void setUpTable();
+    void createDisplay();
+    void restoreOptions();
+    void scaleColumns(double factor);
+    void armTimers();
+    void showListBufferDialog();
+    void stopWorkers();
+    void resetTitle();
+    void warn(const QString &text);
+
+    MyTableModel *model = nullptr;
+    Ui::MainWindow *ui;
+    QDockWidget *logDock = nullptr;
+    QTextEdit *logView = nullptr;
+    MainMenus *mainMenus = nullptr;
+    DisplayFilter *displayFilter = nullptr;
+    valueDialog *valueDlg = nullptr;
+    recvThread *recv[2] = {nullptr, nullptr};
+    sendThread *send[2] = {nullptr, nullptr};
+    DisplayRefresh *display = nullptr;
+    LanguageSwitch language;
+    QTimer refreshTimer;
+    QTimer rateTimer;
+    uint32_t receiveScanTime = 1;
+    uint32_t receiveFrameCount = 1000;
+    int deviceIndex = 0;
+    bool deviceWasOpen = false;
+};
