@@ -30,7 +30,10 @@ void DisplayFilter::clearAllFilters()
         model->setColumnFilter({}, column);
 }
 
-void DisplayFilter::showAll(int column) { model->setColumnFilter({}, column); }
+void DisplayFilter::showAll(int column)
+{
+    model->setColumnFilter({}, column);
+}
 
 void DisplayFilter::applySift(const QStringList &values, int column)
 {

@@ -27,7 +27,10 @@ SiftDialog::SiftDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SiftDialog
     connect(ui->btnSiftCancel, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-SiftDialog::~SiftDialog() { delete ui; }
+SiftDialog::~SiftDialog()
+{
+    delete ui;
+}
 
 void SiftDialog::setValues(const QStringList &newValues, int newColumn)
 {

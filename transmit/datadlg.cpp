@@ -36,7 +36,10 @@ DataDlg::DataDlg(const QByteArray &bytes, int32_t length, QWidget *parent)
         fillRow(row, row < bytes.size() ? static_cast<uint8_t>(bytes.at(row)) : 0);
 }
 
-DataDlg::~DataDlg() { delete ui; }
+DataDlg::~DataDlg()
+{
+    delete ui;
+}
 
 void DataDlg::setColumnWidths()
 {
@@ -89,7 +92,10 @@ void DataDlg::on_pushButton_clicked()
     accept();
 }
 
-void DataDlg::on_pushButton_2_clicked() { reject(); }
+void DataDlg::on_pushButton_2_clicked()
+{
+    reject();
+}
 
 void DataDlg::on_tableWidget_itemClicked(QTableWidgetItem *item)
 {

@@ -30,7 +30,10 @@ fileDlg::fileDlg(QWidget *parent) : QDialog(parent), ui(new Ui::fileDlg)
     restoreSettings();
 }
 
-fileDlg::~fileDlg() { delete ui; }
+fileDlg::~fileDlg()
+{
+    delete ui;
+}
 
 void fileDlg::restoreSettings()
 {
@@ -46,7 +49,8 @@ void fileDlg::restoreSettings()
 void fileDlg::storeSettings()
 {
     writeSetting(QStringLiteral("sendFile"), ui->lineEdit->text(), false);
-    writeSetting(QStringLiteral("sendFileCH"), QString::number(ui->comboBox->currentIndex()), false);
+    writeSetting(QStringLiteral("sendFileCH"), QString::number(ui->comboBox->currentIndex()),
+                 false);
     writeSetting(QStringLiteral("sendFileJG"), QString::number(ui->comboBox_2->currentIndex()),
                  false);
     writeSetting(QStringLiteral("sendFileCnt"), QString::number(ui->spinBox_2->value()), false);
@@ -64,7 +68,10 @@ void fileDlg::setControlsEnabled(bool enabled)
     ui->pbStop->setEnabled(!enabled);
 }
 
-void fileDlg::enableSendControls() { setControlsEnabled(true); }
+void fileDlg::enableSendControls()
+{
+    setControlsEnabled(true);
+}
 
 void fileDlg::on_pbfile_clicked()
 {
@@ -79,8 +86,7 @@ void fileDlg::on_pbSend_clicked()
     storeSettings();
     setControlsEnabled(false);
     const int interval = ui->comboBox_2->currentIndex() == 0 ? ui->spinBox->value() : -1;
-    emit send(ui->lineEdit->text(), ui->spinBox_2->value(), interval,
-              ui->comboBox->currentIndex());
+    emit send(ui->lineEdit->text(), ui->spinBox_2->value(), interval, ui->comboBox->currentIndex());
 }
 
 void fileDlg::on_pbStop_clicked()

@@ -10,9 +10,15 @@ listSendDlg::listSendDlg(QWidget *parent) : QDialog(parent), ui(new Ui::listSend
     followScreenScale(this);
 }
 
-listSendDlg::~listSendDlg() { delete ui; }
+listSendDlg::~listSendDlg()
+{
+    delete ui;
+}
 
-void listSendDlg::on_pbnClose_clicked() { hide(); }
+void listSendDlg::on_pbnClose_clicked()
+{
+    hide();
+}
 
 void listSendDlg::changeEvent(QEvent *event)
 {

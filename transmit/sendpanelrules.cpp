@@ -39,7 +39,10 @@ QString normalizeDataText(const QString &text)
     return joined;
 }
 
-int dataPartCount(const QString &text) { return text.split(QLatin1Char(' ')).size(); }
+int dataPartCount(const QString &text)
+{
+    return text.split(QLatin1Char(' ')).size();
+}
 
 QString trimDataText(const QString &text, int length)
 {
@@ -62,18 +65,29 @@ QString editorBytesText(const QByteArray &bytes, int length)
 {
     QString text;
     for (int i = 0; i < length && i < bytes.size(); ++i)
-        text += QString::number(static_cast<uint8_t>(bytes.at(i)), 16).toUpper() +
-                QLatin1Char(' ');
+        text += QString::number(static_cast<uint8_t>(bytes.at(i)), 16).toUpper() + QLatin1Char(' ');
     return normalizeDataText(text);
 }
 
-int64_t readCount(const QString &text) { return text.toLongLong(nullptr, 10); }
+int64_t readCount(const QString &text)
+{
+    return text.toLongLong(nullptr, 10);
+}
 
-uint32_t readInterval(const QString &text) { return text.toUInt(nullptr, 10); }
+uint32_t readInterval(const QString &text)
+{
+    return text.toUInt(nullptr, 10);
+}
 
-uint32_t readLength(const QString &text) { return text.toUInt(nullptr, 10); }
+uint32_t readLength(const QString &text)
+{
+    return text.toUInt(nullptr, 10);
+}
 
-uint32_t readIdentifier(const QString &text) { return text.toUInt(nullptr, 16); }
+uint32_t readIdentifier(const QString &text)
+{
+    return text.toUInt(nullptr, 16);
+}
 
 IdCheck checkIdentifier(const QString &text, int frameFormat)
 {
@@ -87,7 +101,10 @@ IdCheck checkIdentifier(const QString &text, int frameFormat)
     return IdCheck::Accepted;
 }
 
-QString idRangeTitle() { return byLanguage("警告", "警告", "warning"); }
+QString idRangeTitle()
+{
+    return byLanguage("警告", "警告", "warning");
+}
 
 QString idRangeMessage(IdCheck check, int panel)
 {

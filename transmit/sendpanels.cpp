@@ -29,18 +29,16 @@ SendPanels::SendPanels(QWidget *parent)
     : QWidget(parent), ui(new Ui::SendPanels), fileDialogWindow(std::make_unique<fileDlg>())
 {
     ui->setupUi(this);
-    panels[0] = {QStringLiteral("ch1"),   ui->ch1FrameTypeCombo, ui->ch1FrameDataCombo,
-                 ui->ch1ProtocolCombo,    ui->ch1SendTypeCombo,  ui->ch1sendLenCombo,
-                 ui->ch1SendDataEdit,     ui->ch1SendIDEdit,     ui->ch1SendCountEdit,
-                 ui->ch1SendInvEdit,      ui->ch1DataAddChk,     ui->ch1IDAddChk,
-                 ui->ch1SendBtn,          ui->ch1StopSendBtn,    ui->pushButton_3,
-                 ui->ch1SendFileBtn};
-    panels[1] = {QStringLiteral("ch2"),   ui->ch2FrameTypeCombo, ui->ch2FrameDataCombo,
-                 ui->ch2ProtocolCombo,    ui->ch2SendTypeCombo,  ui->ch2sendLenCombo,
-                 ui->ch2SendDataEdit,     ui->ch2SendIDEdit,     ui->ch2SendCountEdit,
-                 ui->ch2SendInvEdit,      ui->ch2DataAddChk,     ui->ch2IDAddChk,
-                 ui->ch2SendBtn,          ui->ch2StopSendBtn,    ui->pushButton_4,
-                 ui->ch2SendFileBtn};
+    panels[0] = {
+        QStringLiteral("ch1"), ui->ch1FrameTypeCombo, ui->ch1FrameDataCombo, ui->ch1ProtocolCombo,
+        ui->ch1SendTypeCombo,  ui->ch1sendLenCombo,   ui->ch1SendDataEdit,   ui->ch1SendIDEdit,
+        ui->ch1SendCountEdit,  ui->ch1SendInvEdit,    ui->ch1DataAddChk,     ui->ch1IDAddChk,
+        ui->ch1SendBtn,        ui->ch1StopSendBtn,    ui->pushButton_3,      ui->ch1SendFileBtn};
+    panels[1] = {
+        QStringLiteral("ch2"), ui->ch2FrameTypeCombo, ui->ch2FrameDataCombo, ui->ch2ProtocolCombo,
+        ui->ch2SendTypeCombo,  ui->ch2sendLenCombo,   ui->ch2SendDataEdit,   ui->ch2SendIDEdit,
+        ui->ch2SendCountEdit,  ui->ch2SendInvEdit,    ui->ch2DataAddChk,     ui->ch2IDAddChk,
+        ui->ch2SendBtn,        ui->ch2StopSendBtn,    ui->pushButton_4,      ui->ch2SendFileBtn};
     setupPanel(0);
     setupPanel(1);
     connect(fileDialogWindow.get(), &fileDlg::send, this, &SendPanels::startFileSend);
@@ -79,7 +77,10 @@ bool SendPanels::isSendEnabled(uint32_t channel) const
     return channel <= 1 && panels[channel].send->isEnabled();
 }
 
-bool SendPanels::isSending(uint32_t channel) const { return channel <= 1 && sending[channel]; }
+bool SendPanels::isSending(uint32_t channel) const
+{
+    return channel <= 1 && sending[channel];
+}
 
 void SendPanels::showFileDialog()
 {
@@ -88,20 +89,53 @@ void SendPanels::showFileDialog()
     fileDialogWindow->activateWindow();
 }
 
-fileDlg *SendPanels::fileDialog() const { return fileDialogWindow.get(); }
+fileDlg *SendPanels::fileDialog() const
+{
+    return fileDialogWindow.get();
+}
 
 // ---- Slots of the form ----
 
-void SendPanels::on_ch1SendBtn_clicked() { startJob(0); }
-void SendPanels::on_ch2SendBtn_clicked() { startJob(1); }
-void SendPanels::on_ch1StopSendBtn_clicked() { stopJob(0); }
-void SendPanels::on_ch2StopSendBtn_clicked() { stopJob(1); }
-void SendPanels::on_ch1ProtocolCombo_currentIndexChanged(int index) { protocolChanged(0, index); }
-void SendPanels::on_ch2ProtocolCombo_currentIndexChanged(int index) { protocolChanged(1, index); }
-void SendPanels::on_ch1FrameDataCombo_currentIndexChanged(int index) { frameDataChanged(0, index); }
-void SendPanels::on_ch2FrameDataCombo_currentIndexChanged(int index) { frameDataChanged(1, index); }
-void SendPanels::on_pushButton_3_clicked() { editData(0); }
-void SendPanels::on_pushButton_4_clicked() { editData(1); }
+void SendPanels::on_ch1SendBtn_clicked()
+{
+    startJob(0);
+}
+void SendPanels::on_ch2SendBtn_clicked()
+{
+    startJob(1);
+}
+void SendPanels::on_ch1StopSendBtn_clicked()
+{
+    stopJob(0);
+}
+void SendPanels::on_ch2StopSendBtn_clicked()
+{
+    stopJob(1);
+}
+void SendPanels::on_ch1ProtocolCombo_currentIndexChanged(int index)
+{
+    protocolChanged(0, index);
+}
+void SendPanels::on_ch2ProtocolCombo_currentIndexChanged(int index)
+{
+    protocolChanged(1, index);
+}
+void SendPanels::on_ch1FrameDataCombo_currentIndexChanged(int index)
+{
+    frameDataChanged(0, index);
+}
+void SendPanels::on_ch2FrameDataCombo_currentIndexChanged(int index)
+{
+    frameDataChanged(1, index);
+}
+void SendPanels::on_pushButton_3_clicked()
+{
+    editData(0);
+}
+void SendPanels::on_pushButton_4_clicked()
+{
+    editData(1);
+}
 
 // Panel 1 trims on every change of its length, panel 2 only when the user picks one.
 void SendPanels::on_ch1sendLenCombo_currentIndexChanged(int index)
@@ -152,7 +186,9 @@ void SendPanels::storePanel(int channel)
 {
     const Panel &p = panels[channel];
     const auto key = [&p](const char *name) { return p.prefix + QLatin1String(name); };
-    const auto index = [](const QComboBox *combo) { return QString::number(combo->currentIndex()); };
+    const auto index = [](const QComboBox *combo) {
+        return QString::number(combo->currentIndex());
+    };
     const auto state = [](const QCheckBox *box) {
         return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     };
@@ -214,8 +250,8 @@ void SendPanels::stopJob(int channel)
 // Every control of the template and the job except the protocol, send and stop buttons.
 QList<QWidget *> SendPanels::templateWidgets(const Panel &p)
 {
-    return {p.editData, p.dataAdd, p.idAdd,  p.frameType, p.frameData, p.sendType,
-            p.length,   p.data,    p.id,     p.count,     p.interval};
+    return {p.editData, p.dataAdd, p.idAdd, p.frameType, p.frameData, p.sendType,
+            p.length,   p.data,    p.id,    p.count,     p.interval};
 }
 
 void SendPanels::lockPanel(int channel)
@@ -319,7 +355,8 @@ void SendPanels::restorePanel(int channel)
     p.id->setText(restoreText(key("SendIDEdit"), QStringLiteral("00000001")));
     p.count->setText(restoreText(key("SendCountEdit"), QStringLiteral("1")));
     p.interval->setText(restoreText(key("SendInvEdit"), QStringLiteral("10")));
-    p.dataAdd->setChecked(restoreText(key("DataAddChk"), QStringLiteral("0")) == QLatin1String("1"));
+    p.dataAdd->setChecked(restoreText(key("DataAddChk"), QStringLiteral("0")) ==
+                          QLatin1String("1"));
     p.idAdd->setChecked(restoreText(key("IDAddChk"), QStringLiteral("0")) == QLatin1String("1"));
 }
 

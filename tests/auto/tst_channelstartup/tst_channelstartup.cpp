@@ -1,0 +1,327 @@
+// Channel start-up against the simulated adapter: the fixed order of the device calls,
+// the end of the whole start-up at the first failure, the bit-rate and standard mapping
+// and the checking of stored filter lists.
+
+#include "device/channelstartup.h"
+#include "device/devicelayer.h"
+#include "device/simulatedadapter.h"
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class tst_ChannelStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void appliesStepsInFixedOrder();
+    void stopsAtFirstFailure_data();
+    void stopsAtFirstFailure();
+    void failureOnChannel1SkipsChannel2();
+    void channelAlreadyOpenIsSkipped();
+    void startBothTarget_data();
+    void startBothTarget();
+    void bitRateTables_data();
+    void bitRateTables();
+    void outOfRangeIndicesMapToFallbackRates();
+    void customBitRateReplacesTableRates();
+    void filterOffOrEmptyMakesNoFilterCall_data();
+    void filterOffOrEmptyMakesNoFilterCall();
+    void malformedFilterListIsRejectedBeforeAnyCall_data();
+    void malformedFilterListIsRejectedBeforeAnyCall();
+    void failureTextFollowsLanguage();
+
+private:
+    void setParam(int channel, const char *name, const QString &value);
+    QStringList filterWrites() const;
+
+    std::unique_ptr<QTemporaryDir> home;
+    std::shared_ptr<SimulatedAdapter> sim;
+};
+
+void tst_ChannelStartup::setParam(int channel, const char *name, const QString &value)
+{
+    writeSetting(channelParamKey(channel, QLatin1String(name)), value, false);
+}
+
+QStringList tst_ChannelStartup::filterWrites() const
+{
+    QStringList writes;
+    const QStringList log = sim->propertyLog();
+    for (const QString &line : log) {
+        if (line.contains(QLatin1String("/filter_")))
+            writes.append(line);
+    }
+    return writes;
+}
+
+void tst_ChannelStartup::init()
+{
+    home = std::make_unique<QTemporaryDir>();
+    QVERIFY(home->isValid());
+    qputenv("LARKSPUR_HOME", home->path().toUtf8());
+    QDir(home->path()).mkpath(QStringLiteral("config"));
+    loadSettings(home->path() + QStringLiteral("/config/setdb.txt"));
+    setLanguageIndex(0);
+    SimulatorConfig config;
+    config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");
+    sim = std::make_shared<SimulatedAdapter>(config);
+    setVendorBackend(sim);
+    resetDeviceState();
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    sim->setCallLogEnabled(true);
+    sim->clearLogs();
+}
+
+void tst_ChannelStartup::cleanup()
+{
+    closeDevice();
+    setVendorBackend(nullptr);
+    sim.reset();
+}
+
+void tst_ChannelStartup::appliesStepsInFixedOrder()
+{
+    setParam(1, "canFDStandard", "1");
+    setParam(1, "ABIT1", "2");
+    setParam(1, "ABIT2", "3");
+    setParam(1, "workStatus", "1");
+    setParam(1, "filterMode", "1");
+    setParam(1, "FilterID", "0-100-1FF|1-18FF0000-18FF00FF");
+
+    const StartupResult result = startChannels(0);
+
+    QVERIFY(result.failure.isEmpty());
+    QVERIFY(result.started[0]);
+    QVERIFY(!result.started[1]);
+    QVERIFY(isChannelOpen(0));
+    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(deviceState().initConfig.workMode, uint8_t(1));
+    QCOMPARE(deviceState().initConfig.workMode2, uint8_t(1));
+    QCOMPARE(filterWrites(),
+             (QStringList{"0/filter_clear=0", "0/filter_mode=0", "0/filter_start=0x100",
+                          "0/filter_end=0x1FF", "0/filter_mode=1", "0/filter_start=0x18FF0000",
+                          "0/filter_end=0x18FF00FF", "0/filter_ack=0"}));
+}
+
+void tst_ChannelStartup::stopsAtFirstFailure_data()
+{
+    QTest::addColumn<int>("failingOrdinal");
+    QTest::addColumn<QString>("failingProperty");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QVector<int>>("calls");
+    QTest::addColumn<bool>("channelOpen");
+
+    QTest::newRow("standard") << 35 << QString() << "设置CANFD标准失败！" << QVector<int>{35}
+                              << false;
+    QTest::newRow("arbitration rate")
+        << 33 << QString() << "设置波特率失败！" << QVector<int>{35, 33} << false;
+    QTest::newRow("data rate") << 34 << QString() << "设置波特率失败！" << QVector<int>{35, 33, 34}
+                               << false;
+    QTest::newRow("initialise") << 5 << QString() << "CAN初始化失败！"
+                                << QVector<int>{35, 33, 34, 5} << false;
+    QTest::newRow("filter clear") << 0 << "filter_clear"
+                                  << "设置滤波失败！" << QVector<int>{35, 33, 34, 5} << true;
+    QTest::newRow("filter end") << 0 << "filter_end"
+                                << "设置滤波失败！" << QVector<int>{35, 33, 34, 5} << true;
+    QTest::newRow("filter ack") << 0 << "filter_ack"
+                                << "设置滤波失败！" << QVector<int>{35, 33, 34, 5} << true;
+    QTest::newRow("start") << 6 << QString() << "CAN启动失败！" << QVector<int>{35, 33, 34, 5, 6}
+                           << true;
+}
+
+void tst_ChannelStartup::stopsAtFirstFailure()
+{
+    QFETCH(int, failingOrdinal);
+    QFETCH(QString, failingProperty);
+    QFETCH(QString, message);
+    QFETCH(QVector<int>, calls);
+    QFETCH(bool, channelOpen);
+    setParam(1, "filterMode", "1");
+    setParam(1, "FilterID", "0-100-1FF");
+    if (failingOrdinal)
+        sim->failCall(failingOrdinal);
+    else
+        sim->failProperty(failingProperty.toLatin1());
+
+    const StartupResult result = startChannels(0);
+
+    QCOMPARE(result.failure, message);
+    QVERIFY(!result.started[0]);
+    QCOMPARE(sim->callLog(), calls);
+    // What was done before the failure stays: an initialised channel remains open.
+    QCOMPARE(isChannelOpen(0), channelOpen);
+}
+
+void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
+{
+    sim->failCall(6);
+    const StartupResult result = startChannels(3);
+    QCOMPARE(result.failure, QStringLiteral("CAN启动失败！"));
+    QVERIFY(!result.started[0]);
+    QVERIFY(!result.started[1]);
+    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QVERIFY(!isChannelOpen(1));
+}
+
+void tst_ChannelStartup::channelAlreadyOpenIsSkipped()
+{
+    QVERIFY(startChannels(1).started[1]);
+    sim->clearLogs();
+
+    const StartupResult result = startChannels(3);
+
+    QVERIFY(result.failure.isEmpty());
+    QVERIFY(result.started[0]);
+    QVERIFY(!result.started[1]);
+    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+}
+
+void tst_ChannelStartup::startBothTarget_data()
+{
+    QTest::addColumn<bool>("ch1");
+    QTest::addColumn<bool>("ch2");
+    QTest::addColumn<int>("target");
+    QTest::newRow("none open") << false << false << 3;
+    QTest::newRow("channel 1 open") << true << false << 1;
+    QTest::newRow("channel 2 open") << false << true << 0;
+    QTest::newRow("both open") << true << true << -1;
+}
+
+void tst_ChannelStartup::startBothTarget()
+{
+    QFETCH(bool, ch1);
+    QFETCH(bool, ch2);
+    QFETCH(int, target);
+    QCOMPARE(::startBothTarget(ch1, ch2), target);
+}
+
+void tst_ChannelStartup::bitRateTables_data()
+{
+    QTest::addColumn<uint>("index");
+    QTest::addColumn<uint>("arbitration");
+    QTest::addColumn<uint>("data");
+    QTest::newRow("0") << 0u << 1000000u << 5000000u;
+    QTest::newRow("1") << 1u << 800000u << 4000000u;
+    QTest::newRow("2") << 2u << 500000u << 2000000u;
+    QTest::newRow("3") << 3u << 400000u << 1000000u;
+    QTest::newRow("4") << 4u << 250000u << 800000u;
+    QTest::newRow("5") << 5u << 200000u << 500000u;
+    QTest::newRow("6") << 6u << 125000u << 250000u;
+    QTest::newRow("7") << 7u << 100000u << 125000u;
+    QTest::newRow("8") << 8u << 80000u << 100000u;
+    QTest::newRow("9") << 9u << 50000u << 100000u;
+    QTest::newRow("13") << 13u << 5000u << 100000u;
+    QTest::newRow("14") << 14u << 666666u << 100000u;
+    QTest::newRow("15") << 15u << 83333u << 100000u;
+    QTest::newRow("16") << 16u << 66666u << 100000u;
+    QTest::newRow("17") << 17u << 33333u << 100000u;
+    QTest::newRow("20") << 20u << 0u << 100000u;
+}
+
+void tst_ChannelStartup::bitRateTables()
+{
+    QFETCH(uint, index);
+    QFETCH(uint, arbitration);
+    QFETCH(uint, data);
+    QCOMPARE(arbitrationBitRate(index), arbitration);
+    QCOMPARE(dataBitRate(index), data);
+}
+
+void tst_ChannelStartup::outOfRangeIndicesMapToFallbackRates()
+{
+    // An arbitration rate of 0 bit/s is refused by the adapter.
+    setParam(1, "ABIT1", "20");
+    const StartupResult result = startChannels(0);
+    QCOMPARE(result.failure, QStringLiteral("设置波特率失败！"));
+    QCOMPARE(sim->callLog(), (QVector<int>{35, 33}));
+}
+
+void tst_ChannelStartup::customBitRateReplacesTableRates()
+{
+    setParam(2, "isCustomBaudrate", "1");
+    setParam(2, "CustomBaudrate", "timing:1,2,3");
+    const StartupResult result = startChannels(1);
+    QVERIFY(result.started[1]);
+    QCOMPARE(sim->callCount(33), 0u);
+    QCOMPARE(sim->callCount(34), 0u);
+    QVERIFY(sim->propertyLog().contains(QStringLiteral("1/baud_rate_custom=timing:1,2,3")));
+
+    sim->clearLogs();
+    setParam(1, "isCustomBaudrate", "1");
+    sim->failProperty("baud_rate_custom");
+    QCOMPARE(startChannels(0).failure, QStringLiteral("设置自定义波特率失败！"));
+    QCOMPARE(sim->callLog(), (QVector<int>{35}));
+}
+
+void tst_ChannelStartup::filterOffOrEmptyMakesNoFilterCall_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("enabled, empty list") << "1"
+                                         << "";
+    QTest::newRow("disabled, list kept") << "0"
+                                         << "0-100-1FF";
+}
+
+void tst_ChannelStartup::filterOffOrEmptyMakesNoFilterCall()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, list);
+    setParam(1, "filterMode", mode);
+    setParam(1, "FilterID", list);
+    const StartupResult result = startChannels(0);
+    QVERIFY(result.started[0]);
+    QVERIFY(filterWrites().isEmpty());
+}
+
+void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("two fields") << "0-100";
+    QTest::newRow("one field") << "0";
+    QTest::newRow("bad second entry") << "0-100-1FF|1-18FF";
+    QTest::newRow("trailing separator") << "0-100-1FF|";
+    QTest::newRow("not hexadecimal") << "0-10G-1FF";
+    QTest::newRow("prefixed") << "0-0x100-1FF";
+    QTest::newRow("empty identifier") << "0--1FF";
+    QTest::newRow("bad mode") << "2-100-1FF";
+    QTest::newRow("four fields") << "0-100-1FF-3";
+    QTest::newRow("too long") << "1-123456789-123456789";
+}
+
+void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall()
+{
+    QFETCH(QString, list);
+    setParam(1, "filterMode", "1");
+    setParam(1, "FilterID", list);
+
+    const StartupResult result = startChannels(3);
+
+    QCOMPARE(result.failure, QStringLiteral("设置滤波失败！"));
+    QVERIFY(!result.started[0]);
+    QVERIFY(!result.started[1]);
+    QVERIFY(filterWrites().isEmpty());
+    QCOMPARE(sim->callCount(6), 0u);
+}
+
+void tst_ChannelStartup::failureTextFollowsLanguage()
+{
+    sim->failCall(5);
+    setLanguageIndex(2);
+    QCOMPARE(startChannels(0).failure, QStringLiteral("CAN Initialization failed!"));
+    sim->failCall(35);
+    setLanguageIndex(1);
+    QCOMPARE(startChannels(1).failure, QStringLiteral("設置CANFD標準失敗！"));
+    setLanguageIndex(0);
+}
+
+QTEST_GUILESS_MAIN(tst_ChannelStartup)
+#include "tst_channelstartup.moc"
