@@ -98,6 +98,8 @@ QString sendThread::channelPrefix() const
 
 QString sendThread::frameStartMessage() const
 {
+    if (languageIndex() > 2)
+        return QString();
     if (keepSending)
         return byLanguage("通道: %1开始发送数据：一直发送，发送间隔:%2ms...",
                           "通道: %1開始發送數據：一直發送，發送間隔:%2ms...",

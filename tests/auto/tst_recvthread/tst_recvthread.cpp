@@ -1,0 +1,262 @@
+#include "device/devicelayer.h"
+#include "device/simulatedadapter.h"
+#include "receive/pendingframes.h"
+#include "receive/recvthread.h"
+#include "settings/resourcepaths.h"
+#include "settings/settingsstore.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+// The receive thread on the simulated adapter: frames put on the bus reach the
+// pending-frame queue as formatted records, and the identifier continuity check.
+class tst_RecvThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void frameFromOtherChannelArrivesFormatted();
+    void timeStampFollowsSetting();
+    void batchesKeepBusOrder();
+    void continuityCheck_data();
+    void continuityCheck();
+    void firstFrameAfterResetIsNeverReported();
+    void stopBeforeStartSkipsOneRun();
+    void endsWhenChannelCloses();
+
+private:
+    QList<ModelItem> collect(int count);
+    void injectClassic(uint32_t word);
+    void injectFd(uint32_t word, uint8_t flags = 0);
+
+    QTemporaryDir home;
+    std::shared_ptr<SimulatedAdapter> sim;
+    std::unique_ptr<recvThread> thread;
+};
+
+void tst_RecvThread::initTestCase()
+{
+    QVERIFY(home.isValid());
+    qputenv("LARKSPUR_HOME", home.path().toUtf8());
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
+    loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+}
+
+void tst_RecvThread::init()
+{
+    setLanguageIndex(0);
+    writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
+    sim = std::make_shared<SimulatedAdapter>();
+    setVendorBackend(sim);
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    for (uint32_t ch = 0; ch < 2; ++ch) {
+        QVERIFY(setCanFdStandard(ch, 0));
+        QVERIFY(setBaudRate(ch, 500000, 2000000));
+        QVERIFY(initCan(ch, 0));
+        QVERIFY(startCan(ch));
+    }
+    takePending();
+    thread = std::make_unique<recvThread>(1);
+    thread->setReceiveParams(1, 1);
+}
+
+void tst_RecvThread::cleanup()
+{
+    thread->stop();
+    QVERIFY(thread->wait(30000));
+    thread.reset();
+    closeDevice();
+    setVendorBackend(nullptr);
+    sim.reset();
+    takePending();
+}
+
+// Takes records from the queue until count have come (or a generous deadline passed).
+QList<ModelItem> tst_RecvThread::collect(int count)
+{
+    QList<ModelItem> items;
+    QDeadlineTimer deadline(30000);
+    while (items.size() < count && !deadline.hasExpired()) {
+        items += takePending();
+        if (items.size() < count)
+            QThread::msleep(1);
+    }
+    return items;
+}
+
+void tst_RecvThread::injectClassic(uint32_t word)
+{
+    CanRxRecord r{};
+    r.id = word;
+    QVERIFY(sim->injectFrame(1, r));
+}
+
+void tst_RecvThread::injectFd(uint32_t word, uint8_t flags)
+{
+    CanFdRxRecord r{};
+    r.id = word;
+    r.flags = flags;
+    QVERIFY(sim->injectFrame(1, r));
+}
+
+void tst_RecvThread::frameFromOtherChannelArrivesFormatted()
+{
+    thread->start();
+    CanTxRecord classic{};
+    classic.id = makeCanId(0x123, false, false, false);
+    classic.length = 2;
+    classic.data[0] = 0x01;
+    classic.data[1] = 0xA2;
+    QVERIFY(transmitCan(0, &classic, 1));
+    CanFdTxRecord fd{};
+    fd.id = makeCanId(0x1ABC, true, false, false);
+    fd.length = 3;
+    fd.flags = 1;
+    fd.data[2] = 0xFF;
+    QVERIFY(transmitCanFd(0, &fd, 1));
+
+    const QList<ModelItem> items = collect(2);
+    QCOMPARE(items.size(), 2);
+    const ModelItem &a = items.at(0);
+    QCOMPARE(a.channel, 1u);
+    QCOMPARE(a.recv, 1);
+    QVERIFY(a.index.isEmpty() && a.systemTime.isEmpty());
+    QVERIFY(QRegularExpression(QStringLiteral("^0x[0-9A-F]+$")).match(a.timeStamp).hasMatch());
+    QCOMPARE(a.channelText, QStringLiteral("2"));
+    QCOMPARE(a.direction, QStringLiteral("Rx"));
+    QCOMPARE(a.id, QStringLiteral("0x123"));
+    QCOMPARE(a.frame, QStringLiteral("标准帧"));
+    QCOMPARE(a.type, QStringLiteral("数据帧"));
+    QCOMPARE(a.dlc, QStringLiteral("2"));
+    QCOMPARE(a.canFd, QStringLiteral("CAN"));
+    QCOMPARE(a.data, QStringLiteral("x| 01 A2 "));
+    const ModelItem &b = items.at(1);
+    QCOMPARE(b.id, QStringLiteral("0x00001ABC"));
+    QCOMPARE(b.frame, QStringLiteral("扩展帧"));
+    QCOMPARE(b.dlc, QStringLiteral("3"));
+    QCOMPARE(b.canFd, QStringLiteral("CANFD-加速"));
+    QCOMPARE(b.data, QStringLiteral("x| 00 00 FF "));
+}
+
+void tst_RecvThread::timeStampFollowsSetting()
+{
+    writeSetting(QStringLiteral("timeHex"), QStringLiteral("0"), false);
+    thread->start();
+    injectClassic(0x10);
+    const QList<ModelItem> items = collect(1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d{4}$"))
+                 .match(items.at(0).timeStamp)
+                 .hasMatch(),
+             qPrintable(items.at(0).timeStamp));
+}
+
+void tst_RecvThread::batchesKeepBusOrder()
+{
+    const int count = 2500; // more than one library call's worth
+    for (int i = 0; i < count; ++i)
+        injectClassic(uint32_t(i) | CanExtendedFlag);
+    thread->start();
+    const QList<ModelItem> items = collect(count);
+    QCOMPARE(items.size(), count);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(items.at(i).id,
+                 QStringLiteral("0x") +
+                     QStringLiteral("%1").arg(i, 8, 16, QLatin1Char('0')).toUpper());
+}
+
+void tst_RecvThread::continuityCheck_data()
+{
+    QTest::addColumn<bool>("fd");
+    QTest::addColumn<QVector<uint>>("ids");
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<uint>("last");
+    QTest::addColumn<uint>("current");
+
+    const QVector<uint> wrapAtStandard{0x7FE, 0x7FF, 0x000};
+    QTest::newRow("classic wraps after 0x7FF") << false << wrapAtStandard << false << 0u << 0u;
+    QTest::newRow("fd does not wrap after 0x7FF") << true << wrapAtStandard << true << 0x7FFu << 0u;
+    const QVector<uint> wrapAtExtended{0x1FFFFFFE | CanExtendedFlag, 0x1FFFFFFF | CanExtendedFlag,
+                                       0x0 | CanExtendedFlag};
+    QTest::newRow("fd wraps after 0x1FFFFFFF") << true << wrapAtExtended << false << 0u << 0u;
+    QTest::newRow("classic gap") << false << QVector<uint>{0x100, 0x101, 0x103, 0x200} << true
+                                 << 0x101u << 0x103u;
+}
+
+void tst_RecvThread::continuityCheck()
+{
+    QFETCH(bool, fd);
+    QFETCH(QVector<uint>, ids);
+    QFETCH(bool, error);
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("1"), false);
+    thread->resetLastIds();
+    QSignalSpy spy(thread.get(), &recvThread::errorID);
+    for (uint id : ids)
+        fd ? injectFd(id) : injectClassic(id);
+    thread->start();
+    collect(ids.size());
+    thread->stop();
+    QVERIFY(thread->wait(30000));
+
+    QCOMPARE(spy.size(), error ? 1 : 0); // reported once, then the check is off
+    if (error) {
+        QTEST(spy.at(0).at(0).toUInt(), "last");
+        QTEST(spy.at(0).at(1).toUInt(), "current");
+    }
+    QCOMPARE(readSetting(QStringLiteral("recvIDAdd"), QString()),
+             error ? QStringLiteral("0") : QStringLiteral("1"));
+}
+
+void tst_RecvThread::firstFrameAfterResetIsNeverReported()
+{
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("1"), false);
+    QSignalSpy spy(thread.get(), &recvThread::errorID);
+    injectClassic(0x300);
+    injectClassic(0x301);
+    thread->start();
+    collect(2);
+    thread->stop();
+    QVERIFY(thread->wait(30000));
+
+    thread->resetLastIds();
+    injectClassic(0x050); // would be out of sequence after 0x301
+    injectClassic(0x051);
+    thread->start();
+    collect(2);
+    thread->stop();
+    QVERIFY(thread->wait(30000));
+    QCOMPARE(spy.size(), 0);
+}
+
+void tst_RecvThread::stopBeforeStartSkipsOneRun()
+{
+    thread->stop();
+    thread->start();
+    QVERIFY(thread->wait(30000)); // returns although the channel is open
+    injectClassic(0x42);
+    QVERIFY(takePending().isEmpty());
+    thread->start(); // the flag was cleared by the skipped run
+    const QList<ModelItem> items = collect(1);
+    QCOMPARE(items.at(0).id, QStringLiteral("0x042"));
+}
+
+void tst_RecvThread::endsWhenChannelCloses()
+{
+    thread->start();
+    injectClassic(0x1);
+    collect(1);
+    QVERIFY(resetCan(1));
+    QVERIFY(thread->wait(30000));
+}
+
+QTEST_GUILESS_MAIN(tst_RecvThread)
+#include "tst_recvthread.moc"
