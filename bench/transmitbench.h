@@ -37,7 +37,8 @@ private slots:
     void onRowsInserted(const QModelIndex &parent, int first, int last);
 
 private:
-    double endlessRate(BenchRig &rig);
+    void endlessRate(BenchRig &rig, BenchReport &out);
+    static void reportCyclic(const CyclicFigures &figures, BenchReport &out);
     void runCyclic(BenchRig &rig, uint32_t ch, uint32_t intervalMs, double seconds);
     CyclicFigures cyclicFigures(uint32_t intervalMs, const QVector<uint64_t> &stamps) const;
     static void startJob(BenchRig &rig, uint32_t ch, uint32_t intervalMs);
