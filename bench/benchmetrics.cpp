@@ -10,6 +10,7 @@
 #include <malloc.h>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -116,6 +117,13 @@ int64_t heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return int64_t(info.uordblks) + int64_t(info.hblkhd);
+}
+
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
 void nameCurrentThread(const char *name)

@@ -35,6 +35,8 @@ MemorySample sampleMemory();
 // Bytes the allocator has handed out and not got back (mallinfo2).
 int64_t heapInUse();
 
+// CPU time of the calling thread in milliseconds.
+double threadCpuMs();
 // Names the calling thread (inherited by the threads it starts).
 void nameCurrentThread(const char *name);
 

@@ -16,6 +16,8 @@ constexpr int TimeStampColumn = 2;
 constexpr int DirectionColumn = 4;
 constexpr int LatencySamplesPerRefresh = 32;
 constexpr int DrainTimeoutMs = 20000;
+constexpr int SliceMs = 250;
+constexpr double MaxBacklogSeconds = 5;
 
 } // namespace
 
@@ -60,12 +62,13 @@ void ReceiveBench::measure(BenchRig &bench)
 {
     clock.start();
     armProbe();
-    const int totalMs = int(options.seconds * 1000);
+    const qint64 totalMs = qint64(options.seconds * 1000);
     const CpuSample start = sampleCpu();
     bench.startTraffic();
-    BenchRig::runEventLoop(totalMs / 4);
+    runSlices(bench, totalMs / 4);
     figures.memoryQuarter = sampleMemory();
-    BenchRig::runEventLoop(totalMs - totalMs / 4);
+    if (!figures.abandoned)
+        runSlices(bench, totalMs - totalMs / 4);
     bench.stopTraffic();
     figures.cpu = sampleCpu() - start;
     figures.memoryEnd = sampleMemory();
@@ -73,6 +76,22 @@ void ReceiveBench::measure(BenchRig &bench)
     figures.generated[0] = bench.adapter().generatedFrames(0);
     figures.generated[1] = bench.adapter().generatedFrames(1);
     figures.backlogAtEnd = bench.generated() - bench.window().counters().framesTaken;
+}
+
+// Runs the event loop for ms; gives up early when the program has fallen so far behind
+// that the backlog would only eat the machine's memory.
+void ReceiveBench::runSlices(BenchRig &bench, qint64 ms)
+{
+    const uint64_t limit = uint64_t(MaxBacklogSeconds * 2.0 * options.ratePerChannel);
+    QElapsedTimer slice;
+    slice.start();
+    while (slice.elapsed() < ms) {
+        BenchRig::runEventLoop(int(std::min<qint64>(SliceMs, ms - slice.elapsed())));
+        if (bench.generated() - bench.window().counters().framesTaken > limit) {
+            figures.abandoned = true;
+            return;
+        }
+    }
 }
 
 void ReceiveBench::finish(BenchRig &bench, const QString &path)
@@ -147,6 +166,8 @@ void ReceiveBench::report(const ReceiveFigures &f, BenchReport &out)
     out.figure(QStringLiteral("rx_backlog_at_end"), qint64(f.backlogAtEnd));
     out.text(QStringLiteral("rx_drained"),
              f.drained ? QStringLiteral("yes") : QStringLiteral("no"));
+    out.text(QStringLiteral("rx_abandoned_behind"),
+             f.abandoned ? QStringLiteral("yes") : QStringLiteral("no"));
     out.figure(QStringLiteral("cpu_cores_total"), f.cpu.process / wall, 3);
     out.figure(QStringLiteral("cpu_cores_program"), f.cpu.program() / wall, 3);
     out.figure(QStringLiteral("cpu_cores_gui_thread"), f.cpu.gui / wall, 3);

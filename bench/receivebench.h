@@ -37,7 +37,8 @@ struct ReceiveFigures
     uint64_t dropped = 0;
     uint64_t backlogAtEnd = 0; // frames not yet taken when generation stopped
     bool drained = false;
-    CpuSample cpu; // over the generation window
+    bool abandoned = false; // stopped early: more than 5 s of traffic waiting
+    CpuSample cpu;          // over the generation window
     MemorySample memoryQuarter;
     MemorySample memoryEnd;
     Distribution loopLatencyMs;
@@ -46,7 +47,7 @@ struct ReceiveFigures
     qint64 recordBytes = 0;
 
     double aggregateRate() const;
-    bool lossless() const { return drained && dropped == 0; }
+    bool lossless() const { return drained && !abandoned && dropped == 0; }
 };
 
 class ReceiveBench : public QObject
@@ -65,6 +66,7 @@ private slots:
 
 private:
     void measure(BenchRig &rig);
+    void runSlices(BenchRig &rig, qint64 ms);
     void finish(BenchRig &rig, const QString &path);
     void armProbe();
 

@@ -56,9 +56,10 @@ void Targets::checkTable(int tableRows, int burstRows)
                out.value(QStringLiteral("table_heap_bytes_per_classic_row")) <=
                    MaxBytesPerClassicRow,
                QStringLiteral("<= 400 bytes"));
-    out.target(QStringLiteral("table_refresh_trim_append_ms_median"),
-               out.value(QStringLiteral("table_refresh_trim_append_ms_median")) < MaxRefreshMs,
-               QStringLiteral("< 20 ms"));
+    // GUI-thread CPU time: on a shared machine the wall time measures the scheduler.
+    out.target(QStringLiteral("table_refresh_trim_append_cpu_ms_median"),
+               out.value(QStringLiteral("table_refresh_trim_append_cpu_ms_median")) < MaxRefreshMs,
+               QStringLiteral("< 20 ms of GUI-thread CPU"));
 }
 
 void Targets::checkTransmit()
