@@ -5,6 +5,7 @@
 #include "device/channelstartup.h"
 #include "device/devicelayer.h"
 #include "receive/pendingframes.h"
+#include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
 
 #include <QElapsedTimer>
@@ -18,12 +19,21 @@ BenchRig::BenchRig(const RigOptions &rigOptions) : options(rigOptions)
     options.simulator.traffic = false;
     simulator = std::make_shared<SimulatedAdapter>(options.simulator);
     setVendorBackend(simulator);
+    storeOptions();
     mainWindow = std::make_unique<MainWindow>();
-    writeSetting(QStringLiteral("refreshInterval"), QString::number(options.refreshMs), false);
-    writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
-    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
     mainWindow->applyValue(QString::number(options.listLimit), 2);
     mainWindow->show();
+}
+
+// The window reads the settings file when it is created and arms its first refresh
+// from it, so the options go into the file first.
+void BenchRig::storeOptions()
+{
+    loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    writeSetting(QStringLiteral("refreshInterval"), QString::number(options.refreshMs), false);
+    writeSetting(QStringLiteral("listCount"), QString::number(options.listLimit), false);
+    writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
 }
 
 BenchRig::~BenchRig()

@@ -47,6 +47,8 @@ public:
     static void runEventLoop(int ms);
 
 private:
+    void storeOptions();
+
     std::shared_ptr<SimulatedAdapter> simulator;
     std::unique_ptr<MainWindow> mainWindow;
     RigOptions options;
