@@ -4,6 +4,7 @@
 #include "app/mainmenus.h"
 #include "app/screenscale.h"
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "device/infdialog.h"
 #include "device/opendlg.h"
 #include "device/valuedialog.h"
@@ -23,7 +24,6 @@
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -33,20 +33,31 @@ static void initResources()
 }
 
 namespace {
+
 const QString ProgramTitle = QStringLiteral("Larkspur-V1.17");
+
+// The display refresh period, read again at every re-arm ("refreshInterval", ms).
+int refreshIntervalMs()
+{
+    const uint32_t ms = readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"));
+    return int(std::min<uint32_t>(ms, 24u * 3600u * 1000u));
 }
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     initResources();
     ui->setupUi(this);
     loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
+    // Apply the form translation now rather than when the event loop first runs.
+    QCoreApplication::sendPostedEvents(this, QEvent::LanguageChange);
     resetTitle();
     ui->checkBox_2->hide();
     ui->tableView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     createLogDock();
     createMenus();
-    language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
     model = new MyTableModel(this);
     createDisplay();
     display->setListLimit(readSettingUInt(QStringLiteral("listCount"), QStringLiteral("1000")));
@@ -69,6 +80,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // Hiding the dock while the widgets go away must not reach this half-destroyed window.
+    disconnect(logDock, nullptr, this, nullptr);
     refreshTimer.stop();
     rateTimer.stop();
     stopWorkers();
@@ -238,8 +251,7 @@ void MainWindow::armTimers()
     connect(&refreshTimer, &QTimer::timeout, this, &MainWindow::refreshDisplay);
     connect(&rateTimer, &QTimer::timeout, this, &MainWindow::updateRates);
     rateTimer.start(1000);
-    refreshTimer.start(
-        int(readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"))));
+    refreshTimer.start(refreshIntervalMs());
     QTimer::singleShot(20, sendPanels(), &SendPanels::restoreSendPanels);
 }
 
@@ -263,8 +275,7 @@ void MainWindow::changeEvent(QEvent *event)
 void MainWindow::refreshDisplay()
 {
     display->refresh();
-    refreshTimer.start(
-        int(readSettingUInt(QStringLiteral("refreshInterval"), QStringLiteral("100"))));
+    refreshTimer.start(refreshIntervalMs());
 }
 
 void MainWindow::updateRates()
@@ -353,18 +364,28 @@ void MainWindow::switchLanguage(uint32_t target)
 void MainWindow::appendLog(const QString &msg)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("MM-dd hh:mm:ss"));
-    logView->append((stamp + tr("：") + msg).toHtmlEscaped());
+    appendLogParagraph(stamp + tr("：") + msg);
 }
 
 void MainWindow::canLog(const QString &msg)
 {
     const QString stamp = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-    logView->append((stamp + msg).toHtmlEscaped());
+    appendLogParagraph(stamp + msg);
+}
+
+// Messages are shown literally: markup characters and runs of spaces stay as they are.
+void MainWindow::appendLogParagraph(const QString &text)
+{
+    logView->append(QStringLiteral("<span style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
+                    QStringLiteral("</span>"));
 }
 
 void MainWindow::toggleLogDock(bool visible)
 {
+    const bool appearing = visible && logDock->isHidden();
     logDock->setVisible(visible);
+    if (appearing)
+        resizeDocks({logDock}, {height() / 5}, Qt::Vertical);
     mainMenus->logViewAction->setChecked(visible);
 }
 
@@ -440,10 +461,11 @@ void MainWindow::onRecvIdError(uint channel, uint lastID, uint ID)
     const QString text = current == 1   ? QStringLiteral("ID 不連續:上一幀ID:%1,當前ID:%2")
                          : current == 2 ? QStringLiteral("ID error:last ID:%1,current ID:%2")
                                         : QStringLiteral("ID 不连续:上一帧ID:%1,当前ID:%2");
-    QMessageBox::warning(this, tr(title), text.arg(lastID, 0, 16).arg(ID, 0, 16));
+    showDialogMessage(this, MessageKind::Warning, tr(title),
+                      text.arg(lastID, 0, 16).arg(ID, 0, 16));
 }
 
 void MainWindow::warn(const QString &text)
 {
-    QMessageBox::warning(this, byLanguage("警告", "警告", "warning"), text);
+    showDialogMessage(this, MessageKind::Warning, warningTitle(), text);
 }

@@ -91,6 +91,7 @@ private:
     void stopWorkers();
     void resetTitle();
     void warn(const QString &text);
+    void appendLogParagraph(const QString &text);
 
     MyTableModel *model = nullptr;
     Ui::MainWindow *ui;

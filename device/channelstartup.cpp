@@ -26,34 +26,6 @@ uint32_t paramUIntOf(uint32_t ch, const char *name)
     return readSettingUInt(channelParamKey(int(ch) + 1, QLatin1String(name)), QStringLiteral("0"));
 }
 
-bool isHexIdentifier(const QString &text)
-{
-    if (text.isEmpty() || text.size() > 8)
-        return false;
-    for (const QChar c : text) {
-        if (!(c >= QLatin1Char('0') && c <= QLatin1Char('9')) &&
-            !(c >= QLatin1Char('a') && c <= QLatin1Char('f')) &&
-            !(c >= QLatin1Char('A') && c <= QLatin1Char('F')))
-            return false;
-    }
-    return true;
-}
-
-bool parseFilterEntry(const QString &entry, FilterRange *range)
-{
-    const QStringList fields = entry.split(QLatin1Char('-'));
-    if (fields.size() != 3)
-        return false;
-    if (fields.at(0) != QLatin1String("0") && fields.at(0) != QLatin1String("1"))
-        return false;
-    if (!isHexIdentifier(fields.at(1)) || !isHexIdentifier(fields.at(2)))
-        return false;
-    range->mode = fields.at(0).toUInt();
-    range->start = fields.at(1);
-    range->end = fields.at(2);
-    return true;
-}
-
 QString filterFailure()
 {
     return byLanguage("设置滤波失败！", "設置濾波失敗！", "Setting filtering failed!");
@@ -99,20 +71,6 @@ uint32_t arbitrationBitRate(uint32_t index)
 uint32_t dataBitRate(uint32_t index)
 {
     return index < DataRates.size() ? DataRates[index] : 100000;
-}
-
-bool parseFilterList(const QString &text, QVector<FilterRange> *ranges)
-{
-    QVector<FilterRange> parsed;
-    const QStringList entries = text.split(QLatin1Char('|'));
-    for (const QString &entry : entries) {
-        FilterRange range;
-        if (!parseFilterEntry(entry, &range))
-            return false;
-        parsed.append(range);
-    }
-    *ranges = parsed;
-    return true;
 }
 
 QString applyCanFdStandard(uint32_t ch)

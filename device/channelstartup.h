@@ -6,6 +6,8 @@
 // message: each step gives back its failure text in the current language, or an empty
 // text on success, and the caller reports it.
 
+#include "device/filterlist.h"
+
 #include <QString>
 #include <QVector>
 
@@ -18,20 +20,6 @@ QString channelParamKey(int channelNumber, const QString &name);
 // 0 bit/s, a data index outside 0-8 gives 100000 bit/s.
 uint32_t arbitrationBitRate(uint32_t index);
 uint32_t dataBitRate(uint32_t index);
-
-// One entry of a "FilterID" list: mode (0 standard, 1 extended) and the range as
-// hexadecimal digits without prefix.
-struct FilterRange
-{
-    uint32_t mode = 0;
-    QString start;
-    QString end;
-};
-
-// Parses a whole "FilterID" list ("mode-start-end" entries joined by "|"). Returns false
-// and leaves ranges untouched when any entry does not have exactly three fields, a mode
-// of 0 or 1 and identifiers of 1-8 hexadecimal digits.
-bool parseFilterList(const QString &text, QVector<FilterRange> *ranges);
 
 // The application steps on channel index ch (0 or 1), reading the keys of channel ch + 1.
 QString applyCanFdStandard(uint32_t ch);

@@ -3,6 +3,8 @@
 target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/channelstartup.h
     ${CMAKE_CURRENT_LIST_DIR}/channelstartup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/filterlist.h
+    ${CMAKE_CURRENT_LIST_DIR}/filterlist.cpp
     ${CMAKE_CURRENT_LIST_DIR}/firmwarescan.h
     ${CMAKE_CURRENT_LIST_DIR}/firmwarescan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/volumelist.h

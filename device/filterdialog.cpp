@@ -6,6 +6,7 @@
 #include "ui_filterdialog.h"
 
 #include <QEvent>
+#include <QHeaderView>
 #include <QTableWidgetItem>
 
 namespace {
@@ -41,6 +42,7 @@ FilterDialog::FilterDialog(int channel, const QString &list, QWidget *parent)
     ui->setupUi(this);
     followScreenScale(this);
     setWindowTitleForChannel();
+    ui->tableWidget->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(ui->pushButton_3, &QPushButton::clicked, this, &QDialog::reject);
     ui->comboBox->setCurrentIndex(0);
     on_comboBox_currentIndexChanged(0);

@@ -531,13 +531,18 @@ void SimulatedAdapter::resetChannels()
 }
 
 // The adapter restarting after update mode: it takes "firmware.bin" from its volume when
-// it is there. While still in update mode without an image it cannot be opened.
+// it is there and the volume goes away. While still in update mode without an image it
+// cannot be opened.
 bool SimulatedAdapter::leaveUpdateMode()
 {
     uint16_t version = 0;
     const SimUpdateVolume::Outcome outcome = m_volume.consume(&version);
-    if (outcome == SimUpdateVolume::Outcome::NoImage)
-        return !m_updateMode;
+    if (outcome == SimUpdateVolume::Outcome::NoImage) {
+        if (m_updateMode)
+            return false;
+        m_volume.withdraw(); // a volume left from before the adapter restarted
+        return true;
+    }
     if (outcome == SimUpdateVolume::Outcome::Accepted) {
         m_firmwareVersion = version;
         if (!m_config.configPath.isEmpty())

@@ -7,7 +7,8 @@
 // timing text; for CAN FD frames also the same CAN FD standard; for bit-rate-switch frames
 // also the same data rate) and its acceptance filter passes it. Otherwise the frame is
 // lost, yet the transmit still succeeds, as on a bus with no node to acknowledge it.
-// Transmit types 2 and 3 also hand each frame back to the sender (past its filter).
+// Transmit types 2 and 3 also hand each frame back to the sender (its own acceptance
+// filter does not apply to these).
 // A listen-only channel receives but cannot transmit. Classic frames land in the classic
 // receive queue, CAN FD frames in the CAN FD queue; a CAN FD length that is not a valid
 // frame size is padded with zero bytes up to the next one.

@@ -49,7 +49,8 @@ SimUpdateVolume::Outcome SimUpdateVolume::consume(uint16_t *version)
 void SimUpdateVolume::withdraw()
 {
     cancelPending();
-    QDir(folderPath()).removeRecursively();
+    if (QFile::exists(markerPath()))
+        QDir(folderPath()).removeRecursively();
 }
 
 void SimUpdateVolume::cancelPending()
@@ -65,5 +66,11 @@ void SimUpdateVolume::cancelPending()
 
 bool SimUpdateVolume::mount() const
 {
-    return QDir().mkpath(folderPath());
+    QFile marker(markerPath());
+    return QDir().mkpath(folderPath()) && marker.open(QIODevice::WriteOnly);
+}
+
+QString SimUpdateVolume::markerPath() const
+{
+    return folderPath() + QStringLiteral("/.ferrule-sim");
 }

@@ -1,19 +1,18 @@
 #include "receive/pendingframes.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace {
 
 struct PendingQueue
 {
-    QMutex mutex;
+    std::mutex mutex; // std::mutex: visible to the thread sanitizer
     QList<ModelItem> items;
 };
 
 struct FrameCounter
 {
-    QMutex mutex;
+    std::mutex mutex; // std::mutex: visible to the thread sanitizer
     uint32_t value = 0;
 };
 
@@ -36,7 +35,7 @@ void appendPending(const QList<ModelItem> &batch)
     if (batch.isEmpty())
         return;
     PendingQueue &q = queue();
-    QMutexLocker lock(&q.mutex);
+    std::unique_lock<std::mutex> lock(q.mutex);
     q.items.append(batch);
 }
 
@@ -47,7 +46,7 @@ void appendPending(QList<ModelItem> &&batch)
     PendingQueue &q = queue();
     QList<ModelItem> taken;
     taken.swap(batch);
-    QMutexLocker lock(&q.mutex);
+    std::unique_lock<std::mutex> lock(q.mutex);
     if (q.items.isEmpty())
         q.items.swap(taken);
     else
@@ -59,7 +58,7 @@ QList<ModelItem> takePending()
 {
     QList<ModelItem> taken;
     PendingQueue &q = queue();
-    QMutexLocker lock(&q.mutex);
+    std::unique_lock<std::mutex> lock(q.mutex);
     taken.swap(q.items);
     return taken;
 }
@@ -67,20 +66,20 @@ QList<ModelItem> takePending()
 int pendingCount()
 {
     PendingQueue &q = queue();
-    QMutexLocker lock(&q.mutex);
+    std::unique_lock<std::mutex> lock(q.mutex);
     return q.items.size();
 }
 
 uint32_t nextFrameIndex()
 {
     FrameCounter &c = counter();
-    QMutexLocker lock(&c.mutex);
+    std::lock_guard<std::mutex> lock(c.mutex);
     return ++c.value;
 }
 
 void resetFrameIndex()
 {
     FrameCounter &c = counter();
-    QMutexLocker lock(&c.mutex);
+    std::lock_guard<std::mutex> lock(c.mutex);
     c.value = 0;
 }

@@ -2,16 +2,17 @@
 
 #include "settings/resourcepaths.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
 #include <QTextStream>
 
 #include <atomic>
+#include <mutex>
 
 // File format: one line "key,value;key,value" in ascending key order, UTF-8, no line end.
 // A backslash escapes "\", "," and ";" inside keys and values, so every text round-trips;
@@ -19,9 +20,11 @@
 
 namespace {
 
+// A standard mutex rather than QMutex: its hand-over between threads is visible to the
+// thread sanitizer, which cannot see into an uninstrumented Qt.
 struct Store
 {
-    QMutex mutex;
+    std::mutex mutex;
     QMap<QString, QString> map;
     QString path;
 };
@@ -137,6 +140,7 @@ void writeSettingsFile(const QString &path, const QString &text)
 {
     if (path.isEmpty())
         return;
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning("Cannot write settings file %s", qPrintable(path));
@@ -170,7 +174,7 @@ QString languageFallback(const QString &defaultValue)
 bool loadSettings(const QString &path)
 {
     Store &s = store();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     s.path = path;
     s.map.clear();
     bool opened = false;
@@ -188,7 +192,7 @@ bool loadSettings(const QString &path)
 void saveSettings()
 {
     Store &s = store();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     writeSettingsFile(s.path, settingsText(s.map));
 }
 
@@ -196,14 +200,14 @@ QString readSetting(const QString &key, const QString &defaultValue)
 {
     Store &s = store();
     {
-        QMutexLocker lock(&s.mutex);
+        std::lock_guard<std::mutex> lock(s.mutex);
         const auto it = s.map.constFind(key);
         if (it != s.map.constEnd())
             return it.value();
     }
     const QString fallback =
         key == QLatin1String("Language") ? languageFallback(defaultValue) : defaultValue;
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     // Another thread may have stored the key meanwhile; its value wins.
     return *s.map.insert(key, s.map.value(key, fallback));
 }
@@ -211,7 +215,7 @@ QString readSetting(const QString &key, const QString &defaultValue)
 bool writeSetting(const QString &key, const QString &value, bool save)
 {
     Store &s = store();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     s.map.insert(key, value);
     if (save)
         writeSettingsFile(s.path, settingsText(s.map));
@@ -221,7 +225,7 @@ bool writeSetting(const QString &key, const QString &value, bool save)
 bool hasSetting(const QString &key)
 {
     Store &s = store();
-    QMutexLocker lock(&s.mutex);
+    std::lock_guard<std::mutex> lock(s.mutex);
     return s.map.contains(key);
 }
 

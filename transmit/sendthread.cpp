@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -23,6 +24,8 @@ constexpr int QueueHighWater = 100000;
 // Pause between two passes over a file that sent nothing (both channels closed or no
 // frame lines), so an endless replay does not spin.
 constexpr int IdlePassPauseMs = 10;
+// How long preparing a job waits for the previous job to finish winding down.
+constexpr std::chrono::milliseconds JobHandOverWait{200};
 
 // Time of day of the previously replayed file row in ms, 0 = none. Shared by both send
 // threads; only the channel-index-0 thread replays files.
@@ -37,11 +40,25 @@ bool anyChannelOpen()
 
 sendThread::sendThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
 
+sendThread::~sendThread()
+{
+    // Orders the end of the last job before the fields are destroyed.
+    if (!isRunning()) {
+        jobMutex.lock();
+        jobMutex.unlock();
+    }
+}
+
 void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, uint32_t canFd,
                              bool brs, const uint8_t *data, uint32_t dataLength, bool dataIncrement,
                              int64_t count, uint32_t framesPerCall, uint32_t intervalMs,
                              uint32_t remote, uint32_t transmitType)
 {
+    std::unique_lock<std::mutex> job(jobMutex, std::defer_lock);
+    if (!claimJob(job)) {
+        qWarning("sendThread: a job is running; the new frame job is ignored");
+        return;
+    }
     fileMode = false;
     this->dataLength = data ? std::min<uint32_t>(dataLength, sizeof(this->data)) : 0;
     std::memcpy(this->data, data ? data : this->data, this->dataLength);
@@ -62,6 +79,11 @@ void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, u
 
 void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interval, int32_t channel)
 {
+    std::unique_lock<std::mutex> job(jobMutex, std::defer_lock);
+    if (!claimJob(job)) {
+        qWarning("sendThread: a job is running; the new file job is ignored");
+        return;
+    }
     fileMode = true;
     filePath = path;
     fileRepeat = repeat;
@@ -74,12 +96,39 @@ void sendThread::stop()
     stopRequested = true;
 }
 
+// Waits a little for a job that is winding down (its endSend already sent).
+bool sendThread::claimJob(std::unique_lock<std::mutex> &job)
+{
+    const auto deadline = std::chrono::steady_clock::now() + JobHandOverWait;
+    while (!job.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 void sendThread::run()
 {
-    if (fileMode)
-        runFileJob();
-    else
-        runFrameJob();
+    bool fileJob = false;
+    {
+        // The job's fields belong to this thread until the job has ended.
+        std::lock_guard<std::mutex> job(jobMutex);
+        fileJob = fileMode;
+        if (fileJob)
+            runFileJob();
+        else
+            runFrameJob();
+    }
+    if (fileJob) {
+        emit endSend(0);
+        emit endSend(1);
+    } else {
+        emit endSend(channel);
+    }
+    // Under the lock, so the end of the job is ordered before the next job is prepared.
+    std::lock_guard<std::mutex> job(jobMutex);
+    stopRequested = false;
 }
 
 // ---- messages ----
@@ -88,6 +137,22 @@ void sendThread::emitLog(const QString &msg)
 {
     if (languageIndex() <= 2 && !msg.isEmpty())
         emit log(msg);
+}
+
+// One of three literals by the interface language, passed through the translator.
+QString sendThread::trByLanguage(const char *simplified, const char *traditional,
+                                 const char *english)
+{
+    switch (languageIndex()) {
+    case 0:
+        return tr(simplified);
+    case 1:
+        return tr(traditional);
+    case 2:
+        return tr(english);
+    default:
+        return QString();
+    }
 }
 
 QString sendThread::channelPrefix() const
@@ -159,8 +224,6 @@ void sendThread::runFrameJob()
     sent.flush(); // every sent frame is queued before the job reports its end
     emitLog(frameEndMessage());
     remaining = 0;
-    emit endSend(channel);
-    stopRequested = false;
 }
 
 bool sendThread::transmitNextCall(SentFrameBatch &sent)
@@ -248,28 +311,21 @@ void sendThread::waitForQueueRoom()
 
 void sendThread::runFileJob()
 {
-    emitLog(
-        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...").arg(filePath));
+    const QString start =
+        byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...");
+    if (!start.isEmpty())
+        emitLog(start.arg(filePath));
     CsvFrameReader reader;
     if (!reader.open(filePath)) {
-        emitLog(languageIndex() == 0   ? tr("文件发送错误！")
-                : languageIndex() == 1 ? tr("文件發送錯誤！")
-                                       : tr("File transmission Error!"));
-    } else {
-        runPasses(reader);
-        reader.close();
-        if (!stopRequested)
-            emitLog(languageIndex() == 0   ? tr("文件发送完成！")
-                    : languageIndex() == 1 ? tr("文件發送完成！")
-                                           : tr("File transmission completed!"));
-        else
-            emitLog(languageIndex() == 0   ? tr("文件中止发送！")
-                    : languageIndex() == 1 ? tr("文件中止發送！")
-                                           : tr("File Aborted Sending!"));
+        emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
+        return;
     }
-    emit endSend(0);
-    emit endSend(1);
-    stopRequested = false;
+    runPasses(reader);
+    reader.close();
+    if (!stopRequested)
+        emitLog(trByLanguage("文件发送完成！", "文件發送完成！", "File transmission completed!"));
+    else
+        emitLog(trByLanguage("文件中止发送！", "文件中止發送！", "File Aborted Sending!"));
 }
 
 void sendThread::runPasses(CsvFrameReader &reader)

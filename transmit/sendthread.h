@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 class CsvFrameReader;
 
@@ -22,7 +23,10 @@ class sendThread : public QThread
     Q_OBJECT
 public:
     explicit sendThread(uint32_t channel);
+    ~sendThread() override;
 
+    // Prepare a frame-mode or a file-mode job; both are refused (with a warning) while
+    // another job is running.
     void setSendData(uint32_t id, bool idIncrement, uint32_t extended, uint32_t canFd, bool brs,
                      const uint8_t *data, uint32_t dataLength, bool dataIncrement, int64_t count,
                      uint32_t framesPerCall, uint32_t intervalMs, uint32_t remote,
@@ -54,6 +58,7 @@ protected:
     void run() override;
 
 private:
+    static bool claimJob(std::unique_lock<std::mutex> &job);
     void runFrameJob();
     bool transmitNextCall(SentFrameBatch &sent);
     bool sendClassic(uint32_t count, SentFrameBatch &sent);
@@ -73,10 +78,14 @@ private:
     uint32_t rowChannel(const CsvFrame &frame) const;
 
     void emitLog(const QString &msg);
+    static QString trByLanguage(const char *simplified, const char *traditional,
+                                const char *english);
     QString channelPrefix() const;
 
     const uint32_t channel;
     std::atomic<bool> stopRequested{false};
+    // Held by run for the whole job; preparing a job while one runs is refused.
+    std::mutex jobMutex;
     uint32_t frameId = 0;
     bool idIncrement = false;
     int32_t extendedFrame = 0;

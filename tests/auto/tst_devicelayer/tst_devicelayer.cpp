@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 class tst_DeviceLayer : public QObject
 {
@@ -42,6 +45,7 @@ private slots:
     void receiveCountClamped();
     void receiveDeliversFrames();
     void enterUpdateMode();
+    void workersWhileChannelStops();
 
 private:
     void openAndStartBoth();
@@ -362,6 +366,34 @@ void tst_DeviceLayer::enterUpdateMode()
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
     m_sim->failCall(32);
     QVERIFY(!::enterUpdateMode(0));
+}
+
+// A sender and a reader thread use the layer while the GUI thread stops the channel: the
+// reader ends by itself once the channel handle is cleared.
+void tst_DeviceLayer::workersWhileChannelStops()
+{
+    openAndStartBoth();
+    std::atomic<bool> stopSending{false};
+    std::atomic<uint64_t> received{0};
+    std::thread sender([&] {
+        CanTxRecord frames[10]{};
+        while (!stopSending)
+            transmitCan(0, frames, 10);
+    });
+    std::thread reader([&] {
+        std::vector<CanRxRecord> buffer(1000);
+        while (isChannelOpen(1))
+            received += receiveCan(1, buffer.data(), 1000, 1);
+    });
+    while (received == 0)
+        std::this_thread::yield();
+    QVERIFY(resetCan(1));
+    reader.join();
+    stopSending = true;
+    sender.join();
+    QVERIFY(received > 0);
+    QVERIFY(!isChannelOpen(1));
+    QVERIFY(isChannelOpen(0));
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceLayer)

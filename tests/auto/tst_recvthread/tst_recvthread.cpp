@@ -7,11 +7,11 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <mutex>
 
 // The receive thread on the simulated adapter: frames put on the bus reach the
 // pending-frame queue as formatted records, and the identifier continuity check.
@@ -34,6 +34,17 @@ private slots:
     void endsWhenChannelCloses();
 
 private:
+    // errorID reports, recorded on the receive thread under a lock.
+    class ErrorLog
+    {
+    public:
+        explicit ErrorLog(recvThread &thread);
+        QList<QPair<uint, uint>> reports();
+
+    private:
+        std::mutex mutex;
+        QList<QPair<uint, uint>> recorded;
+    };
     QList<ModelItem> collect(int count);
     void injectClassic(uint32_t word);
     void injectFd(uint32_t word, uint8_t flags = 0);
@@ -79,6 +90,23 @@ void tst_RecvThread::cleanup()
     setVendorBackend(nullptr);
     sim.reset();
     takePending();
+}
+
+tst_RecvThread::ErrorLog::ErrorLog(recvThread &thread)
+{
+    connect(
+        &thread, &recvThread::errorID, &thread,
+        [this](uint last, uint id) {
+            std::lock_guard<std::mutex> lock(mutex);
+            recorded.append(qMakePair(last, id));
+        },
+        Qt::DirectConnection);
+}
+
+QList<QPair<uint, uint>> tst_RecvThread::ErrorLog::reports()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return recorded;
 }
 
 // Takes records from the queue until count have come (or a generous deadline passed).
@@ -199,7 +227,7 @@ void tst_RecvThread::continuityCheck()
     QFETCH(bool, error);
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("1"), false);
     thread->resetLastIds();
-    QSignalSpy spy(thread.get(), &recvThread::errorID);
+    ErrorLog errors(*thread);
     for (uint id : ids)
         fd ? injectFd(id) : injectClassic(id);
     thread->start();
@@ -207,10 +235,11 @@ void tst_RecvThread::continuityCheck()
     thread->stop();
     QVERIFY(thread->wait(30000));
 
-    QCOMPARE(spy.size(), error ? 1 : 0); // reported once, then the check is off
+    const QList<QPair<uint, uint>> reports = errors.reports();
+    QCOMPARE(reports.size(), error ? 1 : 0); // reported once, then the check is off
     if (error) {
-        QTEST(spy.at(0).at(0).toUInt(), "last");
-        QTEST(spy.at(0).at(1).toUInt(), "current");
+        QTEST(reports.at(0).first, "last");
+        QTEST(reports.at(0).second, "current");
     }
     QCOMPARE(readSetting(QStringLiteral("recvIDAdd"), QString()),
              error ? QStringLiteral("0") : QStringLiteral("1"));
@@ -219,7 +248,7 @@ void tst_RecvThread::continuityCheck()
 void tst_RecvThread::firstFrameAfterResetIsNeverReported()
 {
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("1"), false);
-    QSignalSpy spy(thread.get(), &recvThread::errorID);
+    ErrorLog errors(*thread);
     injectClassic(0x300);
     injectClassic(0x301);
     thread->start();
@@ -234,7 +263,7 @@ void tst_RecvThread::firstFrameAfterResetIsNeverReported()
     collect(2);
     thread->stop();
     QVERIFY(thread->wait(30000));
-    QCOMPARE(spy.size(), 0);
+    QVERIFY(errors.reports().isEmpty());
 }
 
 void tst_RecvThread::stopBeforeStartSkipsOneRun()

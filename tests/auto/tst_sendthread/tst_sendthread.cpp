@@ -10,12 +10,12 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 // The send thread on the simulated adapter: frame jobs (counts, increments, wraps, stop,
 // failures) and file replay, observed through the pending-frame queue, the log and the
@@ -47,10 +47,22 @@ private slots:
     void endlessFileReplayStops();
 
 private:
+    // The log lines and end signals of one job, recorded on the worker thread under a
+    // lock (the thread sanitizer cannot see the ordering QThread::wait gives).
     struct Job
     {
         QStringList log;
         QList<uint> ends;
+    };
+    class Recorder
+    {
+    public:
+        explicit Recorder(sendThread &thread);
+        Job job();
+
+    private:
+        std::mutex mutex;
+        Job recorded;
     };
     Job run(sendThread &thread);
     QList<ModelItem> collect(int count);
@@ -97,18 +109,36 @@ void tst_SendThread::cleanup()
     takePending();
 }
 
+tst_SendThread::Recorder::Recorder(sendThread &thread)
+{
+    connect(
+        &thread, &sendThread::log, &thread,
+        [this](const QString &msg) {
+            std::lock_guard<std::mutex> lock(mutex);
+            recorded.log << msg;
+        },
+        Qt::DirectConnection);
+    connect(
+        &thread, &sendThread::endSend, &thread,
+        [this](uint ch) {
+            std::lock_guard<std::mutex> lock(mutex);
+            recorded.ends << ch;
+        },
+        Qt::DirectConnection);
+}
+
+tst_SendThread::Job tst_SendThread::Recorder::job()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return recorded;
+}
+
 tst_SendThread::Job tst_SendThread::run(sendThread &thread)
 {
-    QSignalSpy logSpy(&thread, &sendThread::log);
-    QSignalSpy endSpy(&thread, &sendThread::endSend);
+    Recorder recorder(thread);
     thread.start();
     thread.wait();
-    Job job;
-    for (const QList<QVariant> &args : qAsConst(logSpy))
-        job.log << args.at(0).toString();
-    for (const QList<QVariant> &args : qAsConst(endSpy))
-        job.ends << args.at(0).toUInt();
-    return job;
+    return recorder.job();
 }
 
 // Takes records from the queue until count have come (or a generous deadline passed).
@@ -278,7 +308,7 @@ void tst_SendThread::endlessJobQueuesEveryFrameBeforeEnd()
         sender.get(), &sendThread::endSend, this, [&] { queuedAtEnd = pendingCount(); },
         Qt::DirectConnection);
     sender->setSendData(0, true, 1, 0, false, nullptr, 0, false, -1, 1, 0, 0, 0);
-    QSignalSpy logSpy(sender.get(), &sendThread::log);
+    Recorder recorder(*sender);
     sender->start();
     QList<ModelItem> items = collect(3000);
     sender->stop();
@@ -292,23 +322,20 @@ void tst_SendThread::endlessJobQueuesEveryFrameBeforeEnd()
         QCOMPARE(items.at(i).id,
                  QStringLiteral("0x") +
                      QStringLiteral("%1").arg(i, 8, 16, QLatin1Char('0')).toUpper());
-    QCOMPARE(logSpy.size(), 2);
-    QCOMPARE(logSpy.at(0).at(0).toString(),
-             QStringLiteral("通道: 1开始发送数据：一直发送，发送间隔:0ms..."));
-    QCOMPARE(logSpy.at(1).at(0).toString(), QStringLiteral("通道1数据中止发送！"));
+    QCOMPARE(recorder.job().log, (QStringList{"通道: 1开始发送数据：一直发送，发送间隔:0ms...",
+                                              "通道1数据中止发送！"}));
 }
 
 void tst_SendThread::stopDuringPauseAborts()
 {
     sender->setSendData(0x10, false, 0, 0, false, nullptr, 0, false, 5, 1, 3600000, 0, 0);
-    QSignalSpy logSpy(sender.get(), &sendThread::log);
-    QSignalSpy endSpy(sender.get(), &sendThread::endSend);
+    Recorder recorder(*sender);
     sender->start();
     collect(1);
     sender->stop();
     QVERIFY(sender->wait(30000));
-    QCOMPARE(logSpy.last().at(0).toString(), QStringLiteral("通道1数据中止发送！"));
-    QCOMPARE(endSpy.size(), 1);
+    QCOMPARE(recorder.job().log.last(), QStringLiteral("通道1数据中止发送！"));
+    QCOMPARE(recorder.job().ends, QList<uint>{0});
     QVERIFY(takePending().isEmpty());
     QCOMPARE(sim->transmittedFrames(0), uint64_t(1));
 }
@@ -474,12 +501,13 @@ void tst_SendThread::fileThatCannotBeOpened()
 void tst_SendThread::endlessFileReplayStops()
 {
     sender->setSendFile(writeCsv({classicRow("10:00:00.000", 1, 0x7, 0)}), -1, 0, 1);
-    QSignalSpy logSpy(sender.get(), &sendThread::log);
+    Recorder recorder(*sender);
     sender->start();
     collect(50);
     sender->stop();
     QVERIFY(sender->wait(30000));
-    QCOMPARE(logSpy.last().at(0).toString(), QStringLiteral("文件中止发送！"));
+    QCOMPARE(recorder.job().log.last(), QStringLiteral("文件中止发送！"));
+    QCOMPARE(recorder.job().ends, (QList<uint>{0, 1}));
 }
 
 QTEST_GUILESS_MAIN(tst_SendThread)

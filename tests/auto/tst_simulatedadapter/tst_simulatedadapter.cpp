@@ -104,6 +104,7 @@ private slots:
     void staleHandlesRejected();
     void updateModeTakesFirmware();
     void rejectedImageKeepsFirmware();
+    void restartTakesImageLeftOnVolume();
     void trafficIsDeterministic();
     void trafficThreadProducesFrames();
     void defaultConfigWritten();
@@ -472,6 +473,42 @@ Capture captureTraffic(uint64_t seed, uint32_t count)
 }
 
 } // namespace
+
+// The program copies the image and quits; the adapter of the next run takes it on open,
+// and a volume without an image does not outlive the restart.
+void tst_SimulatedAdapter::restartTakesImageLeftOnVolume()
+{
+    QTemporaryDir dir;
+    const QString volume = dir.path() + "/CRP DISABLD";
+    SimulatorConfig config;
+    config.volumesRoot = dir.path();
+    config.updateDelayMs = 0;
+    {
+        Bus bus(config);
+        QVERIFY(bus.open());
+        QCOMPARE(bus.sim.switchToUpdateMode(bus.device), 1u);
+        QVERIFY(QDir(volume).exists());
+    }
+    {
+        Bus bus(config); // the next run: its own stale volume goes
+        QVERIFY(bus.open());
+        QVERIFY(!QDir(volume).exists());
+    }
+    QVERIFY(QDir().mkpath(volume)); // another adapter's volume is left alone
+    {
+        Bus bus(config);
+        QVERIFY(bus.open());
+        QVERIFY(QDir(volume).exists());
+    }
+    QFile image(volume + "/firmware.bin");
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(makeFirmwareImage(0x0230, 64));
+    image.close();
+    Bus bus(config);
+    QVERIFY(bus.open());
+    QCOMPARE(bus.sim.firmwareVersion(), uint16_t(0x0230));
+    QVERIFY(!QDir(volume).exists());
+}
 
 void tst_SimulatedAdapter::trafficIsDeterministic()
 {

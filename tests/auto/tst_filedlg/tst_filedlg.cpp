@@ -1,0 +1,339 @@
+// The file-send dialog and its glue in the send panels: stored options, the signals it
+// emits, replaying a recorded CSV file on the simulated adapter with both panels locked.
+
+#include "device/devicelayer.h"
+#include "device/simulatedadapter.h"
+#include "receive/frameformat.h"
+#include "receive/pendingframes.h"
+#include "record/csvformat.h"
+#include "settings/resourcepaths.h"
+#include "settings/settingsstore.h"
+#include "transmit/filedlg.h"
+#include "transmit/sendpanels.h"
+#include "transmit/sendthread.h"
+#include "transmit/warningbox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+ModelItem csvRow(const QString &time, uint32_t channel, uint32_t id)
+{
+    CanTxRecord record{};
+    record.id = id;
+    record.length = 1;
+    record.data[0] = static_cast<uint8_t>(id);
+    ModelItem row = formatTxFrame(0, record);
+    row.index = "1";
+    row.systemTime = time;
+    row.channelText = QString::number(channel);
+    return row;
+}
+
+} // namespace
+
+class tst_FileDlg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void restoresStoredOptions();
+    void sendStoresAndLocks_data();
+    void sendStoresAndLocks();
+    void stopUnlocksAndEmits();
+    void replayFollowsFileLockingBothPanels();
+    void panel1StopEndsEndlessReplay();
+    void requestDroppedWhilePanelSends();
+
+private:
+    template <typename T> T *w(QObject *parent, const char *name)
+    {
+        return parent->findChild<T *>(name);
+    }
+    void openChannels();
+    QString writeCsv(const QList<ModelItem> &rows);
+    bool waitForEnds(QSignalSpy &spy, int count);
+    void makePanels();
+
+    QTemporaryDir home;
+    std::shared_ptr<SimulatedAdapter> sim;
+    std::unique_ptr<sendThread> threads[2];
+    std::unique_ptr<SendPanels> panels;
+};
+
+void tst_FileDlg::initTestCase()
+{
+    QVERIFY(home.isValid());
+    qputenv("LARKSPUR_HOME", home.path().toUtf8());
+    QVERIFY(QDir(home.path()).mkpath("config"));
+    setWarningInterceptor([](const QString &, const QString &) {});
+}
+
+void tst_FileDlg::init()
+{
+    QFile::remove(appFilePath("/config/setdb.txt"));
+    loadSettings(appFilePath("/config/setdb.txt"));
+    setLanguageIndex(0);
+    sim = std::make_shared<SimulatedAdapter>();
+    setVendorBackend(sim);
+    takePending();
+}
+
+void tst_FileDlg::cleanup()
+{
+    for (auto &t : threads) {
+        if (!t)
+            continue;
+        t->stop();
+        QVERIFY(t->wait(30000));
+    }
+    panels.reset();
+    threads[0].reset();
+    threads[1].reset();
+    closeDevice();
+    setVendorBackend(nullptr);
+    sim.reset();
+    takePending();
+}
+
+void tst_FileDlg::makePanels()
+{
+    threads[0] = std::make_unique<sendThread>(0);
+    threads[1] = std::make_unique<sendThread>(1);
+    panels = std::make_unique<SendPanels>();
+    panels->setSendThreads(threads[0].get(), threads[1].get());
+    for (auto &t : threads)
+        connect(t.get(), &sendThread::endSend, panels.get(), &SendPanels::endSend);
+    panels->restoreSendPanels();
+}
+
+void tst_FileDlg::openChannels()
+{
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    for (uint32_t ch = 0; ch < 2; ++ch) {
+        QVERIFY(setCanFdStandard(ch, 0));
+        QVERIFY(setBaudRate(ch, 500000, 2000000));
+        QVERIFY(initCan(ch, 0));
+        QVERIFY(startCan(ch));
+        if (panels)
+            panels->setSendEnabled(ch, true);
+    }
+}
+
+QString tst_FileDlg::writeCsv(const QList<ModelItem> &rows)
+{
+    QString text = csvHeaderLine({"序号", "系统时间", "时间标识", "通道", "收/发", "ID", "Frame",
+                                  "类型", "DLC", "CAN-FD", "数据"});
+    for (const ModelItem &row : rows)
+        appendCsvRow(text, row);
+    const QString path = home.filePath("replay.csv");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(text.toUtf8());
+    return path;
+}
+
+// Waits for endSend while the queue is drained, as the display refresh would do.
+bool tst_FileDlg::waitForEnds(QSignalSpy &spy, int count)
+{
+    for (int i = 0; i < 3000 && spy.count() < count; ++i)
+        spy.wait(10);
+    return spy.count() >= count;
+}
+
+void tst_FileDlg::restoresStoredOptions()
+{
+    writeSetting("sendFile", "/tmp/x.csv", false);
+    writeSetting("sendFileCH", "2", false);
+    writeSetting("sendFileJG", "1", false);
+    writeSetting("sendFileCnt", "-1", false);
+    writeSetting("sendFileJGT", "25", false);
+    fileDlg dlg;
+    QCOMPARE(dlg.windowTitle(), QString("发送文件"));
+    QCOMPARE(w<QLineEdit>(&dlg, "lineEdit")->text(), QString("/tmp/x.csv"));
+    QVERIFY(!w<QLineEdit>(&dlg, "lineEdit")->isEnabled());
+    QCOMPARE(w<QComboBox>(&dlg, "comboBox")->currentIndex(), 2);
+    QCOMPARE(w<QComboBox>(&dlg, "comboBox")->itemText(2), QString("随文件"));
+    QCOMPARE(w<QComboBox>(&dlg, "comboBox_2")->currentIndex(), 1);
+    QVERIFY(!w<QSpinBox>(&dlg, "spinBox")->isEnabled());
+    QCOMPARE(w<QSpinBox>(&dlg, "spinBox_2")->value(), -1);
+    QCOMPARE(w<QSpinBox>(&dlg, "spinBox")->value(), 25);
+    QVERIFY(!w<QPushButton>(&dlg, "pbStop")->isEnabled());
+    w<QComboBox>(&dlg, "comboBox_2")->setCurrentIndex(0);
+    QVERIFY(w<QSpinBox>(&dlg, "spinBox")->isEnabled());
+
+    writeSetting("sendFileCH", "9", false);
+    fileDlg outOfRange;
+    QCOMPARE(w<QComboBox>(&outOfRange, "comboBox")->currentIndex(), 0);
+}
+
+void tst_FileDlg::sendStoresAndLocks_data()
+{
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("fixed interval") << 0 << 40;
+    QTest::newRow("times from the file") << 1 << -1;
+}
+
+void tst_FileDlg::sendStoresAndLocks()
+{
+    QFETCH(int, rule);
+    QFETCH(int, interval);
+    fileDlg dlg;
+    w<QComboBox>(&dlg, "comboBox")->setCurrentIndex(1);
+    w<QComboBox>(&dlg, "comboBox_2")->setCurrentIndex(rule);
+    w<QSpinBox>(&dlg, "spinBox")->setValue(40);
+    w<QSpinBox>(&dlg, "spinBox_2")->setValue(3);
+    QSignalSpy sends(&dlg, &fileDlg::send);
+    w<QPushButton>(&dlg, "pbSend")->click();
+    QCOMPARE(sends.count(), 1);
+    QCOMPARE(sends.at(0).at(0).toString(), QString());
+    QCOMPARE(sends.at(0).at(1).toInt(), 3);
+    QCOMPARE(sends.at(0).at(2).toInt(), interval);
+    QCOMPARE(sends.at(0).at(3).toInt(), 1);
+    for (const char *name : {"pbfile", "comboBox", "comboBox_2", "spinBox", "spinBox_2", "pbSend"})
+        QVERIFY2(!w<QWidget>(&dlg, name)->isEnabled(), name);
+    QVERIFY(w<QPushButton>(&dlg, "pbStop")->isEnabled());
+    QCOMPARE(readSetting("sendFileCH", ""), QString("1"));
+    QCOMPARE(readSetting("sendFileJG", ""), QString::number(rule));
+    QCOMPARE(readSetting("sendFileCnt", ""), QString("3"));
+    QCOMPARE(readSetting("sendFileJGT", ""), QString("40"));
+    QVERIFY(QFile::exists(appFilePath("/config/setdb.txt")));
+}
+
+void tst_FileDlg::stopUnlocksAndEmits()
+{
+    fileDlg dlg;
+    w<QComboBox>(&dlg, "comboBox_2")->setCurrentIndex(1);
+    w<QPushButton>(&dlg, "pbSend")->click();
+    QSignalSpy stops(&dlg, &fileDlg::stop);
+    w<QPushButton>(&dlg, "pbStop")->click();
+    QCOMPARE(stops.count(), 1);
+    QVERIFY(w<QPushButton>(&dlg, "pbSend")->isEnabled());
+    QVERIFY(w<QComboBox>(&dlg, "comboBox")->isEnabled());
+    QVERIFY(!w<QSpinBox>(&dlg, "spinBox")->isEnabled()); // interval rule "随文件"
+    QVERIFY(!w<QPushButton>(&dlg, "pbStop")->isEnabled());
+}
+
+void tst_FileDlg::replayFollowsFileLockingBothPanels()
+{
+    makePanels();
+    openChannels();
+    const QString path =
+        writeCsv({csvRow("10:00:00.000", 1, 0x101), csvRow("10:00:00.002", 2, 0x202),
+                  csvRow("10:00:00.004", 1, 0x103)});
+    fileDlg *dlg = panels->fileDialog();
+    w<QLineEdit>(dlg, "lineEdit")->setText(path);
+    w<QComboBox>(dlg, "comboBox")->setCurrentIndex(2);   // channel from the file
+    w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(1); // times from the file
+    w<QSpinBox>(dlg, "spinBox_2")->setValue(2);
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    w<QPushButton>(dlg, "pbSend")->click();
+    QVERIFY(panels->isSending(0));
+    QVERIFY(panels->isSending(1));
+    QVERIFY(w<QPushButton>(panels.get(), "ch1StopSendBtn")->isEnabled());
+    QVERIFY(w<QPushButton>(panels.get(), "ch2StopSendBtn")->isEnabled());
+    QVERIFY(!w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
+    QVERIFY(!w<QLineEdit>(panels.get(), "ch2SendDataEdit")->isEnabled());
+
+    QVERIFY(waitForEnds(ends, 2));
+    QCOMPARE(ends.at(0).at(0).toUInt(), 0u);
+    QCOMPARE(ends.at(1).at(0).toUInt(), 1u);
+    QVERIFY(!panels->isSending(0));
+    QVERIFY(!panels->isSending(1));
+    QVERIFY(w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
+    QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
+    QVERIFY(!w<QPushButton>(dlg, "pbStop")->isEnabled());
+
+    const QList<ModelItem> sent = takePending();
+    QCOMPARE(sent.size(), 6);
+    QList<uint> channels;
+    for (const ModelItem &item : sent) {
+        channels << item.channel;
+        QCOMPARE(item.direction, QString("Tx"));
+    }
+    QCOMPARE(channels, (QList<uint>{0, 1, 0, 0, 1, 0}));
+    CanRxRecord rx[8] = {};
+    QCOMPARE(receiveCan(1, rx, 8, 0), 4u); // channel 2 heard the rows sent on channel 1
+    QCOMPARE(receiveCan(0, rx, 8, 0), 2u);
+}
+
+void tst_FileDlg::panel1StopEndsEndlessReplay()
+{
+    makePanels();
+    openChannels();
+    const QString path = writeCsv({csvRow("10:00:00.000", 1, 0x101)});
+    fileDlg *dlg = panels->fileDialog();
+    w<QLineEdit>(dlg, "lineEdit")->setText(path);
+    w<QComboBox>(dlg, "comboBox")->setCurrentIndex(0);
+    w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(0);
+    w<QSpinBox>(dlg, "spinBox")->setValue(1);
+    w<QSpinBox>(dlg, "spinBox_2")->setValue(-1);
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    QSignalSpy logs(threads[0].get(), &sendThread::log);
+    w<QPushButton>(dlg, "pbSend")->click();
+    int frames = 0;
+    for (int i = 0; i < 3000 && frames < 3; ++i) {
+        frames += takePending().size();
+        QTest::qWait(1);
+    }
+    QVERIFY(frames >= 3);
+    // Panel 2's stop addresses the idle channel-2 thread and does not end the replay.
+    w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
+    QVERIFY(threads[0]->isRunning());
+    w<QPushButton>(panels.get(), "ch1StopSendBtn")->click();
+    QVERIFY(waitForEnds(ends, 2));
+    QCOMPARE(logs.last().at(0).toString(), QString("文件中止发送！"));
+    QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
+}
+
+// A request while a panel sends is dropped; its stop then leaves no stale request that
+// would abort the next replay.
+void tst_FileDlg::requestDroppedWhilePanelSends()
+{
+    makePanels();
+    openChannels();
+    panels->findChild<QLineEdit *>("ch2SendCountEdit")->setText("-1");
+    w<QPushButton>(panels.get(), "ch2SendBtn")->click();
+    QVERIFY(threads[1]->isRunning());
+
+    const QString path = writeCsv({csvRow("10:00:00.000", 1, 0x101)});
+    fileDlg *dlg = panels->fileDialog();
+    w<QLineEdit>(dlg, "lineEdit")->setText(path);
+    w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(0);
+    w<QSpinBox>(dlg, "spinBox_2")->setValue(1);
+    w<QPushButton>(dlg, "pbSend")->click();
+    QVERIFY(!threads[0]->isRunning());
+    QVERIFY(!panels->isSending(0));
+    QVERIFY(w<QPushButton>(dlg, "pbStop")->isEnabled()); // the dialog stays locked
+    w<QPushButton>(dlg, "pbStop")->click();
+    QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
+
+    QSignalSpy ends2(threads[1].get(), &sendThread::endSend);
+    w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
+    QVERIFY(waitForEnds(ends2, 1));
+    takePending();
+
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    QSignalSpy logs(threads[0].get(), &sendThread::log);
+    w<QPushButton>(dlg, "pbSend")->click();
+    QVERIFY(waitForEnds(ends, 2));
+    QCOMPARE(logs.last().at(0).toString(), QString("文件发送完成！"));
+    QCOMPARE(takePending().size(), 1);
+}
+
+QTEST_MAIN(tst_FileDlg)
+#include "tst_filedlg.moc"

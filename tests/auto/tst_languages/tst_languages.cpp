@@ -1,0 +1,247 @@
+// Languages: start-up choice and fallbacks, switching with and without translation
+// files, the help menu's document list, the about box texts and the shipped translations.
+
+#include "../tst_mainwindow/windowfixture.h"
+
+#include "app/aboutbox.h"
+#include "app/mainmenus.h"
+#include "device/valuedialog.h"
+#include "receive/mytablemodel.h"
+#include "record/savefiledlg.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QtTest>
+
+class tst_Languages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startLanguage_data();
+    void startLanguage();
+    void startsWithoutTranslationFiles();
+    void switchToEnglish();
+    void switchWithMissingFileKeepsLanguage();
+    void helpMenuListsLowerCasePdfs();
+    void aboutBodies_data();
+    void aboutBodies();
+    void buildDateText_data();
+    void buildDateText();
+    void shippedTranslationsCoverForms_data();
+    void shippedTranslationsCoverForms();
+
+private:
+    static QStringList visibleTexts(const QWidget *root);
+    std::unique_ptr<WindowFixture> fixture;
+};
+
+void tst_Languages::init()
+{
+    fixture = std::make_unique<WindowFixture>();
+}
+
+void tst_Languages::cleanup()
+{
+    fixture.reset();
+}
+
+void tst_Languages::startLanguage_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QByteArray>("configIni");
+    QTest::addColumn<uint>("language");
+    QTest::newRow("stored EN") << QByteArray("Language,EN.qm") << QByteArray() << 2u;
+    QTest::newRow("stored CNF") << QByteArray("Language,CNF.qm") << QByteArray() << 1u;
+    QTest::newRow("unknown name") << QByteArray("Language,XX.qm") << QByteArray() << 0u;
+    QTest::newRow("ini fallback 2") << QByteArray() << QByteArray("[LAST]\nSel=2\n") << 2u;
+    QTest::newRow("ini fallback 7") << QByteArray() << QByteArray("[LAST]\nSel=7\n") << 0u;
+}
+
+void tst_Languages::startLanguage()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QByteArray, configIni);
+    QFETCH(uint, language);
+    fixture->installTranslations();
+    if (!settings.isEmpty())
+        fixture->writeFile("/config/setdb.txt", settings);
+    if (!configIni.isEmpty())
+        fixture->writeFile("/language/config.ini", configIni);
+    MainWindow *w = fixture->open();
+    QCOMPARE(languageIndex(), language);
+    QVERIFY(w->menus()->languageActions[language]->isChecked());
+}
+
+void tst_Languages::startsWithoutTranslationFiles()
+{
+    fixture->writeFile("/config/setdb.txt", "Language,EN.qm");
+    MainWindow *w = fixture->open();
+    QCOMPARE(languageIndex(), 2u);
+    QCOMPARE(w->menus()->deviceMenu->title(), QString("Device Manage(&O)"));
+    QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暂停显示"));
+}
+
+void tst_Languages::switchToEnglish()
+{
+    fixture->installTranslations();
+    fixture->writeFile("/help/English/a.pdf", "%PDF");
+    MainWindow *w = fixture->open();
+    w->menus()->languageActions[2]->trigger();
+    QCOMPARE(languageIndex(), 2u);
+    const MainMenus *m = w->menus();
+    const QStringList titles = {m->deviceMenu->title(),    m->multiSendMenu->title(),
+                                m->parameterMenu->title(), m->infoMenu->title(),
+                                m->viewMenu->title(),      m->languageMenu->title(),
+                                m->helpMenu->title()};
+    QCOMPARE(titles,
+             QStringList({"Device Manage(&O)", "Multiple Transmiter(&T)", "Parameter Setting(&S)",
+                          "Information(&I)", "View(&V)", "Language(&L)", "Help(&H)"}));
+    QCOMPARE(w->frameModel()->headerLabels().first(), QString("index"));
+    QCOMPARE(w->frameModel()->headerLabels().last(), QString("data"));
+    QCOMPARE(readSetting("Language", ""), QString("EN.qm"));
+    QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("Pause display"));
+    QCOMPARE(w->windowTitle(), QString("Larkspur"));
+    QCOMPARE(m->helpFiles(), QStringList({fixture->path("/help/English/a.pdf")}));
+    w->menus()->languageActions[1]->trigger();
+    QCOMPARE(w->menus()->mergeAction->text(), QString("合并相同ID數據(&M)"));
+    QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暫停顯示"));
+}
+
+void tst_Languages::switchWithMissingFileKeepsLanguage()
+{
+    fixture->installTranslations({"CN.qm", "CNF.qm"});
+    fixture->writeFile("/config/setdb.txt", "Language,CNF.qm");
+    MainWindow *w = fixture->open();
+    QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暫停顯示"));
+    w->menus()->languageActions[2]->trigger();
+    QCOMPARE(languageIndex(), 1u);
+    QCOMPARE(readSetting("Language", ""), QString("CNF.qm"));
+    QCOMPARE(w->menus()->deviceMenu->title(), QString("設備管理(&O)"));
+    QCOMPARE(w->frameModel()->headerLabels().first(), QString("序號"));
+    // Without any translator the forms show their source texts.
+    QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暂停显示"));
+    QVERIFY(w->menus()->languageActions[2]->isChecked());
+}
+
+void tst_Languages::helpMenuListsLowerCasePdfs()
+{
+    fixture->writeFile("/help/Chinese/manual.pdf", "%PDF");
+    fixture->writeFile("/help/Chinese/notes.PDF", "%PDF");
+    fixture->writeFile("/help/Chinese/sub/guide.pdf", "%PDF");
+    fixture->writeFile("/help/Chinese/readme.txt", "x");
+    MainWindow *w = fixture->open();
+    QStringList names;
+    for (QAction *action : w->menus()->documentActions())
+        names << action->text();
+    names.sort();
+    QCOMPARE(names, QStringList({"guide.pdf", "manual.pdf"}));
+    const QList<QAction *> entries = w->menus()->helpMenu->actions();
+    QCOMPARE(entries.at(0), w->menus()->aboutAction);
+    QVERIFY(entries.at(1)->isSeparator());
+    QCOMPARE(entries.at(2), w->menus()->helpFolderAction);
+    QVERIFY(entries.at(3)->isSeparator());
+    QCOMPARE(entries.size(), 6);
+}
+
+void tst_Languages::aboutBodies_data()
+{
+    QTest::addColumn<uint>("language");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("simplified") << 0u << "关于Larkspur";
+    QTest::newRow("traditional") << 1u << "關於Larkspur";
+    QTest::newRow("english") << 2u << "About Larkspur";
+}
+
+void tst_Languages::aboutBodies()
+{
+    QFETCH(uint, language);
+    QFETCH(QString, title);
+    QCOMPARE(aboutTitle(language), title);
+    const QString shortBody = aboutBody(language, false, "Gamma");
+    QVERIFY(shortBody.contains("Larkspur"));
+    QVERIFY(shortBody.contains("V1.17"));
+    QVERIFY(!shortBody.contains("Gamma"));
+    const QString longBody = aboutBody(language, true, "Gamma");
+    QVERIFY(longBody.startsWith(shortBody));
+    QVERIFY(longBody.endsWith(",Gamma"));
+    QVERIFY(QRegularExpression("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d,Gamma$")
+                .match(longBody)
+                .hasMatch());
+    QVERIFY(aboutBody(3, true, "Gamma").isEmpty());
+
+    // The long body's company comes from config/company.txt when LAST2/Sel asks for it.
+    fixture->writeFile("/language/config.ini", "[LAST2]\nSel=1\n");
+    fixture->writeFile("/config/company.txt", "Alpha;Beta;Gamma\n");
+    QVERIFY(showBuildInfo());
+    QCOMPARE(companyName(2), QString("Gamma"));
+}
+
+void tst_Languages::buildDateText_data()
+{
+    QTest::addColumn<QString>("compiler");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("one-digit day") << "Mar  5 2024"
+                                   << "2024-03-05";
+    QTest::newRow("two-digit day") << "Dec 17 2026"
+                                   << "2026-12-17";
+}
+
+void tst_Languages::buildDateText()
+{
+    QFETCH(QString, compiler);
+    QFETCH(QString, expected);
+    QCOMPARE(::buildDateText(compiler), expected);
+}
+
+QStringList tst_Languages::visibleTexts(const QWidget *root)
+{
+    QStringList texts{root->windowTitle()};
+    for (const QAbstractButton *b : root->findChildren<QAbstractButton *>())
+        texts << b->text();
+    for (const QLabel *l : root->findChildren<QLabel *>())
+        texts << l->text();
+    for (const QGroupBox *g : root->findChildren<QGroupBox *>())
+        texts << g->title();
+    for (const QComboBox *c : root->findChildren<QComboBox *>()) {
+        for (int i = 0; i < c->count(); ++i)
+            texts << c->itemText(i);
+    }
+    return texts;
+}
+
+void tst_Languages::shippedTranslationsCoverForms_data()
+{
+    QTest::addColumn<uint>("language");
+    QTest::newRow("traditional") << 1u;
+    QTest::newRow("english") << 2u;
+}
+
+// Every form text of the main window's own area, the value dialog and the save dialog is
+// translated: English shows no Chinese character, traditional no simplified-only one.
+void tst_Languages::shippedTranslationsCoverForms()
+{
+    QFETCH(uint, language);
+    fixture->installTranslations();
+    MainWindow *w = fixture->open();
+    w->switchLanguage(language);
+    savefileDlg save;
+    valueDialog value;
+    QStringList texts = visibleTexts(&save) + visibleTexts(&value);
+    QWidget *display = w->findChild<QWidget *>("groupBox");
+    texts += visibleTexts(display);
+    const QRegularExpression untranslated(language == 2 ? "[\\x{4e00}-\\x{9fff}]"
+                                                        : "[显数据暂滚删筛选实时帧计复确]");
+    for (const QString &text : qAsConst(texts))
+        QVERIFY2(!untranslated.match(text).hasMatch(), qPrintable(text));
+}
+
+QTEST_MAIN(tst_Languages)
+#include "tst_languages.moc"

@@ -1,0 +1,332 @@
+// Main window start-up, option actions, log lines, the device-vanishing path, the
+// opened-channel handling, identifier warnings, screen scaling and shut-down.
+
+#include "windowfixture.h"
+
+#include "app/mainmenus.h"
+#include "app/screenscale.h"
+#include "device/valuedialog.h"
+#include "receive/mytablemodel.h"
+#include "receive/recvthread.h"
+#include "record/savefiledlg.h"
+#include "transmit/sendpanels.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTextEdit>
+#include <QtTest>
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithDefaults();
+    void restoresOptionsFromSettings();
+    void firstSavingChangeWritesReadDefaults();
+    void optionActionsStoreSettings();
+    void logDockFollowsItsAction();
+    void logLineFormats();
+    void listBufferEntryUsesValueDialog();
+    void deviceTitleAndVanishingDevice();
+    void openedChannelsStartReceiving();
+    void idWarningUnchecksCheck_data();
+    void idWarningUnchecksCheck();
+    void saveDialogChecksChosenPath();
+    void screenScaleMultipliesGeometry();
+    void screenScaleFollowsMainWindow();
+    void screenScaleFollowsDpiChanges();
+    void shutDownClosesDeviceAndJoinsThreads();
+
+private:
+    std::unique_ptr<WindowFixture> fixture;
+};
+
+void tst_MainWindow::init()
+{
+    fixture = std::make_unique<WindowFixture>();
+}
+
+void tst_MainWindow::cleanup()
+{
+    fixture.reset();
+}
+
+void tst_MainWindow::startsWithDefaults()
+{
+    MainWindow *w = fixture->open();
+    QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
+    QCOMPARE(w->listLimit(), 1000u);
+    QVERIFY(w->menus()->timeHexAction->isChecked());
+    QVERIFY(!w->menus()->recvIdCheckAction->isChecked());
+    QVERIFY(!w->menus()->mergeAction->isChecked());
+    QVERIFY(!w->menus()->logViewAction->isChecked());
+    QVERIFY(w->menus()->languageActions[0]->isChecked());
+    QVERIFY(w->findChild<QCheckBox *>("checkBox_2")->isHidden());
+    QVERIFY(w->findChild<QObject *>("groupBox_2"));
+    QVERIFY(w->findChild<QObject *>("groupBox_3"));
+    QCOMPARE(w->frameModel()->headerLabels().size(), 11);
+    QCOMPARE(w->menus()->deviceMenu->title(), QString("设备管理(&O)"));
+    QCOMPARE(w->menus()->listBufferAction->text(), QString("列表缓存帧数(1000)(&D)"));
+    QVERIFY(!w->windowIcon().isNull());
+}
+
+void tst_MainWindow::restoresOptionsFromSettings()
+{
+    fixture->writeFile("/config/setdb.txt", "listCount,500;merge,1;recvIDAdd,1;timeHex,0");
+    MainWindow *w = fixture->open();
+    QCOMPARE(w->listLimit(), 500u);
+    QVERIFY(w->menus()->mergeAction->isChecked());
+    QVERIFY(w->menus()->recvIdCheckAction->isChecked());
+    QVERIFY(!w->menus()->timeHexAction->isChecked());
+    QVERIFY(w->menus()->listBufferAction->text().contains("(500)"));
+}
+
+void tst_MainWindow::firstSavingChangeWritesReadDefaults()
+{
+    MainWindow *w = fixture->open();
+    w->menus()->timeHexAction->trigger();
+    QFile file(fixture->path("/config/setdb.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString line = QString::fromUtf8(file.readAll());
+    for (const char *key : {"Language,CN.qm", "listCount,1000", "timeHex,0", "recvIDAdd,0",
+                            "merge,0", "refreshInterval,100"})
+        QVERIFY2(line.contains(QLatin1String(key)), key);
+}
+
+void tst_MainWindow::optionActionsStoreSettings()
+{
+    MainWindow *w = fixture->open();
+    w->menus()->recvIdCheckAction->trigger();
+    QCOMPARE(readSetting("recvIDAdd", ""), QString("1"));
+    w->menus()->recvIdCheckAction->trigger();
+    QCOMPARE(readSetting("recvIDAdd", ""), QString("0"));
+    w->menus()->timeHexAction->trigger();
+    QCOMPARE(readSetting("timeHex", ""), QString("0"));
+}
+
+void tst_MainWindow::logDockFollowsItsAction()
+{
+    MainWindow *w = fixture->open();
+    w->show();
+    auto *dock = w->findChild<QDockWidget *>("logDock");
+    QVERIFY(dock->isHidden());
+    w->menus()->logViewAction->trigger();
+    QVERIFY(dock->isVisible());
+    QCOMPARE(w->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
+    QVERIFY(!(dock->features() & QDockWidget::DockWidgetFloatable));
+    dock->close();
+    QVERIFY(!w->menus()->logViewAction->isChecked());
+    w->menus()->logViewAction->trigger();
+    QVERIFY(dock->isVisible());
+    w->appendLog("x");
+    w->menus()->clearLogAction->trigger();
+    QVERIFY(w->logText()->toPlainText().isEmpty());
+}
+
+void tst_MainWindow::logLineFormats()
+{
+    MainWindow *w = fixture->open();
+    w->logText()->clear();
+    w->appendLog("<b>hello</b> & A  B");
+    w->canLog("thread line");
+    const QStringList lines = w->logText()->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(QRegularExpression("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：<b>hello</b> & A  B$")
+                .match(lines.at(0))
+                .hasMatch());
+    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\dthread line$")
+                .match(lines.at(1))
+                .hasMatch());
+}
+
+void tst_MainWindow::listBufferEntryUsesValueDialog()
+{
+    MainWindow *w = fixture->open();
+    w->menus()->listBufferAction->trigger();
+    valueDialog *dialog = w->listBufferDialog();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->findChild<QLineEdit *>("editValue")->text(), QString("1000"));
+    QCOMPARE(dialog->valueIndex(), 2);
+    dialog->findChild<QLineEdit *>("editValue")->setText("250");
+    dialog->findChild<QPushButton *>("btnValueOK")->click();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(w->listLimit(), 250u);
+    QCOMPARE(w->menus()->listBufferAction->text(), QString("列表缓存帧数(250)(&D)"));
+    // Other indexes are not the main window's.
+    w->applyValue("7", 0);
+    QCOMPARE(w->listLimit(), 250u);
+}
+
+void tst_MainWindow::deviceTitleAndVanishingDevice()
+{
+    MainWindow *w = fixture->open();
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(queryDeviceInfo() != 0 || !deviceInfoText().isEmpty());
+    w->updateRates();
+    QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - "));
+    w->logText()->clear();
+    fixture->sim->unplug();
+    w->updateRates();
+    QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
+    QVERIFY(!isDeviceOpen());
+    QVERIFY(w->logText()->toPlainText().contains("设备已关闭！"));
+    QVERIFY(!w->sendPanels()->isSendEnabled(0));
+    QVERIFY(!w->sendPanels()->isSendEnabled(1));
+    // Only once: the next update finds nothing to close.
+    w->logText()->clear();
+    w->updateRates();
+    QVERIFY(w->logText()->toPlainText().isEmpty());
+}
+
+void tst_MainWindow::openedChannelsStartReceiving()
+{
+    MainWindow *w = fixture->open();
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(initCan(0, 0));
+    QVERIFY(startCan(0));
+    const bool started[2] = {true, false};
+    w->applyOpenedChannels(started);
+    QVERIFY(w->receiveThread(0)->isRunning());
+    QVERIFY(!w->receiveThread(1)->isRunning());
+    QVERIFY(w->sendPanels()->isSendEnabled(0));
+    QVERIFY(!w->sendPanels()->isSendEnabled(1));
+    QVERIFY(w->logText()->toPlainText().contains("通道1打开成功！"));
+    // Running the dialog again restarts the thread rather than stopping it.
+    w->applyOpenedChannels(started);
+    QVERIFY(w->receiveThread(0)->isRunning());
+    w->deviceClosed();
+    QVERIFY(!w->receiveThread(0)->isRunning());
+}
+
+void tst_MainWindow::idWarningUnchecksCheck_data()
+{
+    QTest::addColumn<uint>("language");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("simplified") << 0u << "提示"
+                                << "ID 不连续:上一帧ID:1ff,当前ID:a0";
+    QTest::newRow("traditional") << 1u << "提示"
+                                 << "ID 不連續:上一幀ID:1ff,當前ID:a0";
+    QTest::newRow("english") << 2u << "warning"
+                             << "ID error:last ID:1ff,current ID:a0";
+}
+
+void tst_MainWindow::idWarningUnchecksCheck()
+{
+    QFETCH(uint, language);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    MainWindow *w = fixture->open();
+    setLanguageIndex(language);
+    w->menus()->recvIdCheckAction->trigger();
+    QVERIFY(w->menus()->recvIdCheckAction->isChecked());
+    emit w->receiveThread(1)->errorID(0x1ff, 0xa0);
+    QCoreApplication::processEvents();
+    QVERIFY(!w->menus()->recvIdCheckAction->isChecked());
+    QCOMPARE(readSetting("recvIDAdd", ""), QString("0"));
+    QCOMPARE(fixture->messages.size(), 1);
+    QCOMPARE(fixture->messages.first().title, title);
+    QCOMPARE(fixture->messages.first().text, text);
+}
+
+void tst_MainWindow::saveDialogChecksChosenPath()
+{
+    savefileDlg dialog;
+    QVERIFY(!dialog.hintVisible());
+    QVERIFY(!dialog.usePath(fixture->path("/no-such-folder/a.csv")));
+    QVERIFY(dialog.hintVisible());
+    const QString good = fixture->path("/a.csv");
+    fixture->writeFile("/a.csv", "kept");
+    QVERIFY(dialog.usePath(good));
+    QVERIFY(!dialog.hintVisible());
+    QFile kept(good);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("kept")); // checking a path does not empty it
+    dialog.findChild<QComboBox *>("comboBox")->setCurrentIndex(1);
+    dialog.findChild<QPushButton *>("pushButton")->click();
+    QCOMPARE(dialog.savePath(), good);
+    QCOMPARE(dialog.saveScope(), 1);
+    dialog.findChild<QPushButton *>("pushButton_2")->click();
+    QVERIFY(dialog.savePath().isEmpty());
+    QCOMPARE(dialog.saveScope(), 0);
+}
+
+void tst_MainWindow::screenScaleMultipliesGeometry()
+{
+    QWidget window;
+    window.resize(200, 100);
+    QFont font = window.font();
+    font.setPointSize(10);
+    window.setFont(font);
+    auto *child = new QWidget(&window);
+    child->setGeometry(10, 20, 30, 41);
+    auto *grandChild = new QWidget(child);
+    grandChild->setGeometry(1, 3, 5, 7);
+    applyScreenScale(&window, 1.5);
+    QCOMPARE(window.font().pointSize(), 15);
+    QCOMPARE(child->geometry(), QRect(15, 30, 45, 61));
+    QCOMPARE(grandChild->geometry(), QRect(1, 4, 7, 10));
+    QCOMPARE(window.size(), QSize(300, 150));
+}
+
+void tst_MainWindow::screenScaleFollowsMainWindow()
+{
+    MainWindow *w = fixture->open();
+    const double factor = screenScaleFactor(w);
+    QCOMPARE(w->width(), int(1310 * factor));
+    QCOMPARE(w->height(), int(686 * factor));
+    auto *table = w->findChild<QTableView *>("tableView");
+    QCOMPARE(table->columnWidth(1), int(120 * factor));
+    QCOMPARE(table->columnWidth(10), int(1600 * factor));
+}
+
+// A DPI change rescales by new / previously applied DPI, so changes never compound.
+void tst_MainWindow::screenScaleFollowsDpiChanges()
+{
+    QScreen *screen = scalingScreen();
+    QVERIFY(screen);
+    const qreal dpi = screen->logicalDotsPerInch();
+    QWidget window;
+    window.resize(400, 200);
+    auto *child = new QWidget(&window);
+    child->setGeometry(10, 20, 100, 40);
+    QList<double> totals;
+    followScreenScale(&window, [&totals](double total) { totals << total; });
+    const QSize start = window.size();
+    emit screen->logicalDotsPerInchChanged(dpi * 2);
+    QCOMPARE(window.size(), start * 2);
+    emit screen->logicalDotsPerInchChanged(dpi * 3);
+    QCOMPARE(window.size(), start * 3);
+    emit screen->logicalDotsPerInchChanged(dpi);
+    QCOMPARE(window.size(), start);
+    QCOMPARE(totals.size(), 4);
+    QCOMPARE(totals.at(2), 3 * dpi / 96.0);
+}
+
+void tst_MainWindow::shutDownClosesDeviceAndJoinsThreads()
+{
+    MainWindow *w = fixture->open();
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(initCan(1, 0));
+    QVERIFY(startCan(1));
+    const bool started[2] = {false, true};
+    w->applyOpenedChannels(started);
+    QPointer<recvThread> thread = w->receiveThread(1);
+    QVERIFY(thread->isRunning());
+    fixture->window.reset();
+    QVERIFY(thread.isNull());
+    QVERIFY(!isDeviceOpen());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

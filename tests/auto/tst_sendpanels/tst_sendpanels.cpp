@@ -1,0 +1,481 @@
+// The channel send panels on the simulated adapter: template rules, refusals, job start,
+// stop and give-back, the data editor and restoring the panels from the settings store.
+
+#include "device/devicelayer.h"
+#include "device/simulatedadapter.h"
+#include "receive/pendingframes.h"
+#include "settings/resourcepaths.h"
+#include "settings/settingsstore.h"
+#include "transmit/datadlg.h"
+#include "transmit/filedlg.h"
+#include "transmit/sendpanels.h"
+#include "transmit/sendthread.h"
+#include "transmit/warningbox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Warning
+{
+    QString title;
+    QString text;
+};
+
+} // namespace
+
+class tst_SendPanels : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void builtWithCanLengths();
+    void restoreDefaults();
+    void restoreOrderAndStoredState();
+    void lengthTrimsPanel1Only();
+    void protocolBackToCan();
+    void remoteFrameKeepsCan();
+    void closedChannelRefused();
+    void identifierRefused_data();
+    void identifierRefused();
+    void countedJobWithIncrements();
+    void endlessJobStops();
+    void textThatIsNoNumberIsNotEndless();
+    void setSendEnabledWhileSending();
+    void dataEditor();
+
+private:
+    template <typename T> T *w(const QString &name) { return panels->findChild<T *>(name); }
+    QComboBox *combo(int ch, const char *name) { return w<QComboBox>(prefix(ch) + name); }
+    QLineEdit *edit(int ch, const char *name) { return w<QLineEdit>(prefix(ch) + name); }
+    QPushButton *button(int ch, const char *name) { return w<QPushButton>(prefix(ch) + name); }
+    static QString prefix(int ch) { return ch == 0 ? "ch1" : "ch2"; }
+    bool itemEnabled(QComboBox *c, int i);
+    void openChannels();
+    void setTemplate(int ch, const QString &id, const QString &data, const QString &count,
+                     const QString &interval);
+    bool waitForEnd(QSignalSpy &spy, int count = 1);
+    QList<ModelItem> drain();
+
+    QTemporaryDir home;
+    std::shared_ptr<SimulatedAdapter> sim;
+    std::unique_ptr<sendThread> threads[2];
+    std::unique_ptr<SendPanels> panels;
+    QList<Warning> warnings;
+    QStringList logLines;
+};
+
+void tst_SendPanels::initTestCase()
+{
+    QVERIFY(home.isValid());
+    qputenv("LARKSPUR_HOME", home.path().toUtf8());
+    QVERIFY(QDir(home.path()).mkpath("config"));
+    setWarningInterceptor([this](const QString &title, const QString &text) {
+        warnings.append({title, text});
+    });
+}
+
+void tst_SendPanels::init()
+{
+    QFile::remove(appFilePath("/config/setdb.txt"));
+    loadSettings(appFilePath("/config/setdb.txt"));
+    setLanguageIndex(0);
+    sim = std::make_shared<SimulatedAdapter>();
+    setVendorBackend(sim);
+    takePending();
+    threads[0] = std::make_unique<sendThread>(0);
+    threads[1] = std::make_unique<sendThread>(1);
+    panels = std::make_unique<SendPanels>();
+    panels->setSendThreads(threads[0].get(), threads[1].get());
+    for (auto &t : threads)
+        connect(t.get(), &sendThread::endSend, panels.get(), &SendPanels::endSend);
+    connect(panels.get(), &SendPanels::logLine, this,
+            [this](const QString &line) { logLines << line; });
+    warnings.clear();
+    logLines.clear();
+}
+
+void tst_SendPanels::cleanup()
+{
+    for (auto &t : threads) {
+        t->stop();
+        QVERIFY(t->wait(30000));
+    }
+    panels.reset();
+    threads[0].reset();
+    threads[1].reset();
+    closeDevice();
+    setVendorBackend(nullptr);
+    sim.reset();
+    takePending();
+}
+
+bool tst_SendPanels::itemEnabled(QComboBox *c, int i)
+{
+    auto *model = qobject_cast<QStandardItemModel *>(c->model());
+    return model->item(i)->isEnabled();
+}
+
+void tst_SendPanels::openChannels()
+{
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    for (uint32_t ch = 0; ch < 2; ++ch) {
+        QVERIFY(setCanFdStandard(ch, 0));
+        QVERIFY(setBaudRate(ch, 500000, 2000000));
+        QVERIFY(initCan(ch, 0));
+        QVERIFY(startCan(ch));
+        panels->setSendEnabled(ch, true);
+    }
+}
+
+void tst_SendPanels::setTemplate(int ch, const QString &id, const QString &data,
+                                 const QString &count, const QString &interval)
+{
+    edit(ch, "SendIDEdit")->setText(id);
+    edit(ch, "SendDataEdit")->setText(data);
+    edit(ch, "SendCountEdit")->setText(count);
+    edit(ch, "SendInvEdit")->setText(interval);
+}
+
+// Waits for endSend while the queue is drained, as the display refresh would do.
+bool tst_SendPanels::waitForEnd(QSignalSpy &spy, int count)
+{
+    for (int i = 0; i < 3000 && spy.count() < count; ++i) {
+        takePending();
+        spy.wait(10);
+    }
+    return spy.count() >= count;
+}
+
+QList<ModelItem> tst_SendPanels::drain()
+{
+    return takePending();
+}
+
+void tst_SendPanels::builtWithCanLengths()
+{
+    for (int ch = 0; ch < 2; ++ch) {
+        QComboBox *length = w<QComboBox>(prefix(ch) + "sendLenCombo");
+        QCOMPARE(length->count(), 16);
+        QCOMPARE(length->itemText(8), QString("8"));
+        QCOMPARE(length->itemText(15), QString("64"));
+        QVERIFY(itemEnabled(length, 8));
+        for (int i = 9; i < 16; ++i)
+            QVERIFY(!itemEnabled(length, i));
+        QVERIFY(button(ch, "SendFileBtn")->isHidden());
+        QVERIFY(!button(ch, "SendBtn")->isEnabled());
+        QVERIFY(!button(ch, "StopSendBtn")->isEnabled());
+        QCOMPARE(edit(ch, "SendDataEdit")->contextMenuPolicy(), Qt::NoContextMenu);
+        combo(ch, "ProtocolCombo")->setCurrentIndex(1);
+        QVERIFY(itemEnabled(length, 15));
+    }
+    QCOMPARE(w<QComboBox>("ch1SendTypeCombo")->itemText(3), QString("单次自发自收"));
+    QCOMPARE(w<QComboBox>("ch2ProtocolCombo")->itemText(2), QString("CANFD加速"));
+}
+
+void tst_SendPanels::restoreDefaults()
+{
+    panels->restoreSendPanels();
+    for (int ch = 0; ch < 2; ++ch) {
+        QCOMPARE(combo(ch, "sendLenCombo")->currentText(), QString("8"));
+        QCOMPARE(edit(ch, "SendDataEdit")->text(), QString("00 11 22 33 44 55 66 77"));
+        QCOMPARE(edit(ch, "SendIDEdit")->text(), QString("00000001"));
+        QCOMPARE(edit(ch, "SendCountEdit")->text(), QString("1"));
+        QCOMPARE(edit(ch, "SendInvEdit")->text(), QString("10"));
+        QVERIFY(!w<QCheckBox>(prefix(ch) + "IDAddChk")->isChecked());
+        // Missing keys are added in memory with their defaults, without saving.
+        QCOMPARE(readSetting(prefix(ch) + "sendLenCombo", "x"), QString("8"));
+        QCOMPARE(readSetting(prefix(ch) + "SendCountEdit", "x"), QString("1"));
+    }
+    QVERIFY(!QFile::exists(appFilePath("/config/setdb.txt")));
+}
+
+void tst_SendPanels::restoreOrderAndStoredState()
+{
+    // Remote frame with a stored CAN FD protocol: the frame type rule keeps CAN.
+    writeSetting("ch1FrameDataCombo", "1", false);
+    writeSetting("ch1ProtocolCombo", "2", false);
+    writeSetting("ch1DataAddChk", "1", false);
+    writeSetting("ch1IDAddChk", "0", false);
+    writeSetting("ch2DataAddChk", "0", false);
+    writeSetting("ch2IDAddChk", "1", false);
+    // Panel 2 on CAN FD with 64 bytes; an unreadable index reads as 0.
+    writeSetting("ch2ProtocolCombo", "1", false);
+    writeSetting("ch2sendLenCombo", "15", false);
+    writeSetting("ch2SendTypeCombo", "zz", false);
+    writeSetting("ch2FrameTypeCombo", "7", false); // beyond the items: default
+    writeSetting("ch2SendDataEdit", "AA BB", false);
+    panels->restoreSendPanels();
+
+    QCOMPARE(combo(0, "ProtocolCombo")->currentIndex(), 0);
+    QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
+    QVERIFY(w<QCheckBox>("ch1DataAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch1IDAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch2DataAddChk")->isChecked());
+    QVERIFY(w<QCheckBox>("ch2IDAddChk")->isChecked());
+    QCOMPARE(combo(1, "ProtocolCombo")->currentIndex(), 1);
+    QCOMPARE(combo(1, "sendLenCombo")->currentText(), QString("64"));
+    QCOMPARE(combo(1, "SendTypeCombo")->currentIndex(), 0);
+    QCOMPARE(combo(1, "FrameTypeCombo")->currentIndex(), 0);
+    QCOMPARE(edit(1, "SendDataEdit")->text(), QString("AA BB"));
+}
+
+void tst_SendPanels::lengthTrimsPanel1Only()
+{
+    panels->restoreSendPanels();
+    combo(0, "sendLenCombo")->setCurrentIndex(2); // by program
+    QCOMPARE(edit(0, "SendDataEdit")->text(), QString("00 11 "));
+    combo(1, "sendLenCombo")->setCurrentIndex(2);
+    QCOMPARE(edit(1, "SendDataEdit")->text(), QString("00 11 22 33 44 55 66 77"));
+    // Panel 2 trims when the user picks the item.
+    QMetaObject::invokeMethod(combo(1, "sendLenCombo"), "activated", Q_ARG(int, 2));
+    QCOMPARE(edit(1, "SendDataEdit")->text(), QString("00 11 "));
+}
+
+void tst_SendPanels::protocolBackToCan()
+{
+    panels->restoreSendPanels();
+    const QString bytes64 = QString("AB ").repeated(63) + "AB";
+    for (int ch = 0; ch < 2; ++ch) {
+        combo(ch, "ProtocolCombo")->setCurrentIndex(1);
+        combo(ch, "sendLenCombo")->setCurrentIndex(15);
+        edit(ch, "SendDataEdit")->setText(bytes64);
+        combo(ch, "ProtocolCombo")->setCurrentIndex(0);
+        QCOMPARE(combo(ch, "sendLenCombo")->currentText(), QString("8"));
+    }
+    QCOMPARE(edit(0, "SendDataEdit")->text(), QString("AB ").repeated(8));
+    QCOMPARE(edit(1, "SendDataEdit")->text(), bytes64);
+}
+
+void tst_SendPanels::remoteFrameKeepsCan()
+{
+    openChannels();
+    panels->restoreSendPanels();
+    combo(0, "ProtocolCombo")->setCurrentIndex(2);
+    combo(0, "FrameDataCombo")->setCurrentIndex(1);
+    QCOMPARE(combo(0, "ProtocolCombo")->currentIndex(), 0);
+    QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    button(0, "SendBtn")->click();
+    QVERIFY(waitForEnd(ends));
+    QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
+    QVERIFY(combo(0, "FrameDataCombo")->isEnabled());
+    combo(0, "FrameDataCombo")->setCurrentIndex(0);
+    QVERIFY(combo(0, "ProtocolCombo")->isEnabled());
+}
+
+void tst_SendPanels::closedChannelRefused()
+{
+    panels->restoreSendPanels();
+    edit(1, "SendIDEdit")->setText("123");
+    setLanguageIndex(2);
+    QMetaObject::invokeMethod(panels.get(), "on_ch2SendBtn_clicked");
+    QCOMPARE(warnings.size(), 1);
+    QCOMPARE(warnings.at(0).title, QString("tip"));
+    QCOMPARE(warnings.at(0).text, QString("Channel 2 is not open!"));
+    QCOMPARE(logLines, QStringList{"Channel 2 is not open!"});
+    QVERIFY(!threads[1]->isRunning());
+    QVERIFY(!button(1, "StopSendBtn")->isEnabled());
+    // The state is stored even when the job is refused, and saved.
+    QCOMPARE(readSetting("ch2SendIDEdit", ""), QString("123"));
+    QVERIFY(QFile::exists(appFilePath("/config/setdb.txt")));
+}
+
+void tst_SendPanels::identifierRefused_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("standard 800") << 0 << 0 << "800"
+                                  << "发送失败，标准帧ID范围为0~0x7FF！";
+    QTest::newRow("standard FFFFFFFF") << 1 << 0 << "FFFFFFFF"
+                                       << "发送失败，标准帧ID范围为0~0x7FF！";
+    QTest::newRow("extended 20000000") << 0 << 1 << "20000000"
+                                       << "发送失败，扩展帧ID范围为0~0x1FFFFFFF！";
+    QTest::newRow("extended too many digits") << 1 << 1 << "123456789"
+                                              << "发送失败，扩展帧ID范围为0~0x1FFFFFFF！";
+}
+
+void tst_SendPanels::identifierRefused()
+{
+    QFETCH(int, channel);
+    QFETCH(int, format);
+    QFETCH(QString, id);
+    QFETCH(QString, message);
+    openChannels();
+    panels->restoreSendPanels();
+    combo(channel, "FrameTypeCombo")->setCurrentIndex(format);
+    edit(channel, "SendIDEdit")->setText(id);
+    button(channel, "SendBtn")->click();
+    QCOMPARE(warnings.size(), 1);
+    QCOMPARE(warnings.at(0).title, QString("警告"));
+    QCOMPARE(warnings.at(0).text, message);
+    QVERIFY(logLines.isEmpty());
+    QVERIFY(!threads[channel]->isRunning());
+    QVERIFY(button(channel, "SendBtn")->isEnabled());
+}
+
+void tst_SendPanels::countedJobWithIncrements()
+{
+    openChannels();
+    panels->restoreSendPanels();
+    combo(0, "sendLenCombo")->setCurrentIndex(3);
+    setTemplate(0, "7FE", "0 11 FF", "3", "0");
+    w<QCheckBox>("ch1IDAddChk")->setChecked(true);
+    w<QCheckBox>("ch1DataAddChk")->setChecked(true);
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    QSignalSpy logs(threads[0].get(), &sendThread::log);
+    button(0, "SendBtn")->click();
+    QVERIFY(warnings.isEmpty());
+    QCOMPARE(edit(0, "SendDataEdit")->text(), QString("00 11 FF"));
+    QVERIFY(!button(0, "SendBtn")->isEnabled());
+    QVERIFY(!edit(0, "SendDataEdit")->isEnabled());
+    QVERIFY(button(0, "StopSendBtn")->isEnabled());
+    QVERIFY(button(1, "SendBtn")->isEnabled()); // the other panel stays free
+
+    QList<ModelItem> sent;
+    for (int i = 0; i < 3000 && ends.isEmpty(); ++i) {
+        sent += drain();
+        ends.wait(10);
+    }
+    sent += drain();
+    QCOMPARE(ends.count(), 1);
+    QCOMPARE(sent.size(), 3);
+    QStringList data;
+    for (const ModelItem &item : qAsConst(sent)) {
+        QCOMPARE(item.channel, 0u);
+        QCOMPARE(item.direction, QString("Tx"));
+        data << item.data.trimmed();
+    }
+    QCOMPARE(data, QStringList({"x| 00 11 FF", "x| 01 11 FF", "x| 02 11 FF"}));
+
+    CanRxRecord rx[8] = {};
+    QCOMPARE(receiveCan(1, rx, 8, 0), 3u);
+    QCOMPARE(rx[0].id & 0x1FFFFFFF, 0x7FEu);
+    QCOMPARE(rx[1].id & 0x1FFFFFFF, 0x7FFu);
+    QCOMPARE(rx[2].id & 0x1FFFFFFF, 0x000u);
+    QCOMPARE(int(rx[2].length), 3);
+
+    QVERIFY(button(0, "SendBtn")->isEnabled());
+    QVERIFY(!button(0, "StopSendBtn")->isEnabled());
+    QVERIFY(edit(0, "SendDataEdit")->isEnabled());
+    QVERIFY(w<QCheckBox>("ch1IDAddChk")->isEnabled());
+    QCOMPARE(logs.last().at(0).toString(), QString("通道1数据发送完成！"));
+    // The panel edits keep the template; the thread advanced its own copy.
+    QCOMPARE(edit(0, "SendIDEdit")->text(), QString("7FE"));
+    QCOMPARE(readSetting("ch1SendDataEdit", ""), QString("0 11 FF"));
+}
+
+void tst_SendPanels::endlessJobStops()
+{
+    openChannels();
+    panels->restoreSendPanels();
+    setTemplate(1, "100", "01", "-1", "0");
+    QSignalSpy ends(threads[1].get(), &sendThread::endSend);
+    QSignalSpy logs(threads[1].get(), &sendThread::log);
+    button(1, "SendBtn")->click();
+    QVERIFY(threads[1]->isRunning());
+    // Let frames flow, with the window's event loop running meanwhile.
+    int frames = 0;
+    for (int i = 0; i < 3000 && frames < 50; ++i) {
+        frames += drain().size();
+        QTest::qWait(1);
+    }
+    QVERIFY(frames >= 50);
+    QVERIFY(ends.isEmpty());
+    button(1, "StopSendBtn")->click();
+    QVERIFY(button(1, "StopSendBtn")->isEnabled()); // locked until endSend
+    QVERIFY(waitForEnd(ends));
+    QCOMPARE(ends.at(0).at(0).toUInt(), 1u);
+    QCOMPARE(logs.first().at(0).toString(),
+             QString("通道: 2开始发送数据：一直发送，发送间隔:0ms..."));
+    QCOMPARE(logs.last().at(0).toString(), QString("通道2数据中止发送！"));
+    QVERIFY(button(1, "SendBtn")->isEnabled());
+    QVERIFY(!button(1, "StopSendBtn")->isEnabled());
+}
+
+// A count or interval that is not a number reads as 0: the job ends at once.
+void tst_SendPanels::textThatIsNoNumberIsNotEndless()
+{
+    openChannels();
+    panels->restoreSendPanels();
+    setTemplate(0, "1", "00", "many", "soon");
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    QSignalSpy logs(threads[0].get(), &sendThread::log);
+    button(0, "SendBtn")->click();
+    QVERIFY(waitForEnd(ends));
+    QCOMPARE(logs.first().at(0).toString(),
+             QString("通道: 1开始发送数据：数据总帧数:0，发送间隔:0ms..."));
+    QCOMPARE(logs.last().at(0).toString(), QString("通道1数据发送完成！"));
+    QVERIFY(drain().isEmpty());
+}
+
+void tst_SendPanels::setSendEnabledWhileSending()
+{
+    openChannels();
+    panels->restoreSendPanels();
+    setTemplate(0, "1", "00", "-1", "5");
+    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
+    button(0, "SendBtn")->click();
+    QVERIFY(panels->isSending(0));
+    panels->setSendEnabled(0, true); // channel (re)opened meanwhile
+    QVERIFY(!panels->isSendEnabled(0));
+    closeDevice(); // the job ends by itself once the channel is gone
+    QVERIFY(waitForEnd(ends));
+    QVERIFY(!panels->isSending(0));
+    QVERIFY(!panels->isSendEnabled(0));
+    QVERIFY(!button(0, "StopSendBtn")->isEnabled());
+}
+
+void tst_SendPanels::dataEditor()
+{
+    panels->restoreSendPanels();
+    edit(0, "SendDataEdit")->setText("1 2");
+    combo(0, "sendLenCombo")->setCurrentIndex(4);
+    bool seen = false;
+    QTimer::singleShot(0, this, [&seen] {
+        auto *dlg = qobject_cast<DataDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        auto *table = dlg->findChild<QTableWidget *>("tableWidget");
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->item(1, 0)->text(), QString("2"));
+        QCOMPARE(table->item(3, 0)->text(), QString("0"));
+        table->item(2, 0)->setText("ab");
+        table->item(3, 1)->setText("5");
+        seen = true;
+        dlg->findChild<QPushButton *>("pushButton")->click();
+    });
+    w<QPushButton>("pushButton_3")->click();
+    QVERIFY(seen);
+    QCOMPARE(edit(0, "SendDataEdit")->text(), QString("01 02 AB 05"));
+
+    // Cancelling leaves the text unchanged.
+    QTimer::singleShot(0, this, [] {
+        auto *dlg = qobject_cast<DataDlg *>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        dlg->findChild<QTableWidget *>("tableWidget")->item(0, 0)->setText("FF");
+        dlg->findChild<QPushButton *>("pushButton_2")->click();
+    });
+    w<QPushButton>("pushButton_3")->click();
+    QCOMPARE(edit(0, "SendDataEdit")->text(), QString("01 02 AB 05"));
+}
+
+QTEST_MAIN(tst_SendPanels)
+#include "tst_sendpanels.moc"
