@@ -1,0 +1,112 @@
+#include "device/serialbus/serialbuschannel.h"
+
+#include "device/serialbus/serialbusframes.h"
+
+namespace {
+
+template <typename Record>
+uint32_t takeFrom(std::deque<Record> &queue, Record *records, uint32_t capacity)
+{
+    uint32_t count = 0;
+    while (count < capacity && !queue.empty()) {
+        records[count++] = queue.front();
+        queue.pop_front();
+    }
+    return count;
+}
+
+} // namespace
+
+SerialBusChannel::SerialBusChannel(int queueCapacity) : m_capacity(qMax(1, queueCapacity)) {}
+
+void SerialBusChannel::initialise(bool listenOnly)
+{
+    m_listenOnly = listenOnly;
+    m_initialised = true;
+}
+
+void SerialBusChannel::reset()
+{
+    m_started = false;
+    m_initialised = false;
+    m_listenOnly = false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_filter.clear();
+    m_expectedEchoes.clear();
+    m_classic.clear();
+    m_fd.clear();
+}
+
+void SerialBusChannel::setFilter(const SerialBusFilter &filter)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_filter = filter;
+}
+
+void SerialBusChannel::expectEchoes(const QVector<bool> &keep)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_expectedEchoes.insert(m_expectedEchoes.end(), keep.begin(), keep.end());
+    // A plugin that never echoes must not make the list grow without end.
+    while (m_expectedEchoes.size() > size_t(MaxExpectedEchoes))
+        m_expectedEchoes.pop_front();
+}
+
+void SerialBusChannel::forgetEchoes(int count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (int i = 0; i < count && !m_expectedEchoes.empty(); ++i)
+        m_expectedEchoes.pop_back();
+}
+
+void SerialBusChannel::deliver(const QVector<QCanBusFrame> &frames)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const QCanBusFrame &frame : frames) {
+        if (wanted(frame))
+            enqueue(frame);
+    }
+}
+
+bool SerialBusChannel::wanted(const QCanBusFrame &frame)
+{
+    if (frame.hasLocalEcho()) {
+        if (m_expectedEchoes.empty())
+            return false;
+        const bool keep = m_expectedEchoes.front();
+        m_expectedEchoes.pop_front();
+        if (!keep)
+            return false;
+    }
+    const QCanBusFrame::FrameType type = frame.frameType();
+    if (!m_started || !frame.isValid() ||
+        (type != QCanBusFrame::DataFrame && type != QCanBusFrame::RemoteRequestFrame))
+        return false;
+    return m_filter.accepts(frame.frameId(), frame.hasExtendedFrameFormat());
+}
+
+void SerialBusChannel::enqueue(const QCanBusFrame &frame)
+{
+    const bool fd = frame.hasFlexibleDataRateFormat();
+    const size_t size = fd ? m_fd.size() : m_classic.size();
+    if (size >= size_t(m_capacity)) {
+        ++m_dropped;
+        return;
+    }
+    if (fd)
+        m_fd.push_back(SerialBusFrames::toFdRxRecord(frame));
+    else
+        m_classic.push_back(SerialBusFrames::toRxRecord(frame));
+}
+
+uint32_t SerialBusChannel::takeClassic(CanRxRecord *records, uint32_t capacity)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return takeFrom(m_classic, records, capacity);
+}
+
+uint32_t SerialBusChannel::takeFd(CanFdRxRecord *records, uint32_t capacity)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return takeFrom(m_fd, records, capacity);
+}

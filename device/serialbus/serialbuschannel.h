@@ -1,0 +1,66 @@
+#pragma once
+
+// One channel of the QtSerialBus backend as the receive and send threads see it: the
+// frames received since the channel started, in two bounded queues (classic, CAN FD),
+// its acceptance filter and the local echoes it still expects. The device's worker
+// thread delivers frames; any thread may take them. Frames that find a full queue are
+// dropped and counted.
+
+#include "device/serialbus/serialbusfilter.h"
+#include "device/vendorapi.h"
+
+#include <QCanBusFrame>
+#include <QVector>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+class SerialBusChannel
+{
+public:
+    static constexpr int MaxExpectedEchoes = 65536;
+
+    explicit SerialBusChannel(int queueCapacity);
+
+    // Channel life: initialised (handle handed out), started (frames are queued).
+    void initialise(bool listenOnly);
+    void start() { m_started = true; }
+    void reset();
+    bool isInitialised() const { return m_initialised; }
+    bool isStarted() const { return m_started; }
+    bool isListenOnly() const { return m_listenOnly; }
+
+    void setFilter(const SerialBusFilter &filter);
+
+    // Local echoes: the sender notes, per frame written while echoes are on, whether
+    // its echo is to be received (self-reception) or dropped.
+    bool echoesEnabled() const { return m_echoes; }
+    void enableEchoes() { m_echoes = true; }
+    void expectEchoes(const QVector<bool> &keep);
+    void forgetEchoes(int count); // the last `count` expectations, after a failed write
+
+    // Worker thread: filters and queues received frames.
+    void deliver(const QVector<QCanBusFrame> &frames);
+
+    uint32_t takeClassic(CanRxRecord *records, uint32_t capacity);
+    uint32_t takeFd(CanFdRxRecord *records, uint32_t capacity);
+    uint64_t droppedFrames() const { return m_dropped; }
+
+private:
+    bool wanted(const QCanBusFrame &frame);  // under m_mutex
+    void enqueue(const QCanBusFrame &frame); // under m_mutex
+
+    const int m_capacity;
+    std::atomic<bool> m_initialised{false};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_listenOnly{false};
+    std::atomic<bool> m_echoes{false};
+    std::atomic<uint64_t> m_dropped{0};
+    std::mutex m_mutex;
+    SerialBusFilter m_filter;
+    std::deque<bool> m_expectedEchoes;
+    std::deque<CanRxRecord> m_classic;
+    std::deque<CanFdRxRecord> m_fd;
+};

@@ -1,0 +1,126 @@
+#include "device/serialbus/serialbusframes.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cstring>
+
+namespace SerialBusFrames {
+
+namespace {
+
+bool setIdentifier(uint32_t word, QCanBusFrame *frame, QString *error)
+{
+    const uint32_t id = word & CanIdMask;
+    const bool extended = word & CanExtendedFlag;
+    if (word & CanErrorFlag) {
+        *error = QStringLiteral("error frames cannot be sent");
+        return false;
+    }
+    if (!extended && id > 0x7FF) {
+        *error = QStringLiteral("standard identifier 0x%1 is above 0x7FF").arg(id, 0, 16);
+        return false;
+    }
+    frame->setFrameId(id);
+    frame->setExtendedFrameFormat(extended);
+    return true;
+}
+
+} // namespace
+
+int fdPaddedLength(int length)
+{
+    static const int steps[] = {12, 16, 20, 24, 32, 48, 64};
+    if (length <= 8)
+        return length;
+    for (int step : steps) {
+        if (length <= step)
+            return step;
+    }
+    return -1;
+}
+
+bool fromTxRecord(const CanTxRecord &record, QCanBusFrame *frame, QString *error)
+{
+    if (record.length > 8) {
+        *error = QStringLiteral("classic frame of %1 bytes").arg(record.length);
+        return false;
+    }
+    *frame = QCanBusFrame();
+    if (!setIdentifier(record.id, frame, error))
+        return false;
+    const bool remote = record.id & CanRemoteFlag;
+    frame->setFrameType(remote ? QCanBusFrame::RemoteRequestFrame : QCanBusFrame::DataFrame);
+    // A remote frame carries no data; its payload size is the requested length.
+    frame->setPayload(remote
+                          ? QByteArray(record.length, '\0')
+                          : QByteArray(reinterpret_cast<const char *>(record.data), record.length));
+    return true;
+}
+
+bool fromTxRecord(const CanFdTxRecord &record, QCanBusFrame *frame, QString *error)
+{
+    if (record.length > 64) {
+        *error = QStringLiteral("CAN FD frame of %1 bytes").arg(record.length);
+        return false;
+    }
+    if (record.id & CanRemoteFlag) {
+        *error = QStringLiteral("CAN FD has no remote frames");
+        return false;
+    }
+    *frame = QCanBusFrame();
+    if (!setIdentifier(record.id, frame, error))
+        return false;
+    QByteArray payload(reinterpret_cast<const char *>(record.data), record.length);
+    payload.append(QByteArray(fdPaddedLength(record.length) - record.length, '\0'));
+    frame->setFrameType(QCanBusFrame::DataFrame);
+    frame->setFlexibleDataRateFormat(true);
+    frame->setBitrateSwitch(record.flags == 1);
+    frame->setPayload(payload);
+    return true;
+}
+
+uint32_t idWord(const QCanBusFrame &frame)
+{
+    uint32_t word = frame.frameId() & CanIdMask;
+    if (frame.hasExtendedFrameFormat())
+        word |= CanExtendedFlag;
+    if (frame.frameType() == QCanBusFrame::RemoteRequestFrame)
+        word |= CanRemoteFlag;
+    return word;
+}
+
+uint64_t timeStampUs(const QCanBusFrame &frame)
+{
+    const QCanBusFrame::TimeStamp stamp = frame.timeStamp();
+    const qint64 us = stamp.seconds() * 1000000 + stamp.microSeconds();
+    if (us > 0)
+        return static_cast<uint64_t>(us);
+    return static_cast<uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 1000;
+}
+
+CanRxRecord toRxRecord(const QCanBusFrame &frame)
+{
+    CanRxRecord record{};
+    const QByteArray payload = frame.payload();
+    record.id = idWord(frame);
+    record.length = static_cast<uint8_t>(std::min(payload.size(), 8));
+    if (frame.frameType() != QCanBusFrame::RemoteRequestFrame)
+        std::memcpy(record.data, payload.constData(), record.length);
+    record.timeStamp = timeStampUs(frame);
+    return record;
+}
+
+CanFdRxRecord toFdRxRecord(const QCanBusFrame &frame)
+{
+    CanFdRxRecord record{};
+    const QByteArray payload = frame.payload();
+    record.id = idWord(frame);
+    record.length = static_cast<uint8_t>(std::min(payload.size(), 64));
+    record.flags = frame.hasBitrateSwitch() ? 1 : 0;
+    std::memcpy(record.data, payload.constData(), record.length);
+    record.timeStamp = timeStampUs(frame);
+    return record;
+}
+
+} // namespace SerialBusFrames

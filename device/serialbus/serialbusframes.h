@@ -1,0 +1,33 @@
+#pragma once
+
+// Conversion between the vendor frame records and QCanBusFrame.
+//
+// Transmit records become frames only when the bus can carry them: classic frames hold
+// 0-8 bytes, CAN FD frames 0-64 bytes (lengths between the CAN FD steps are padded with
+// zero bytes up to the next step, as a controller does), remote frames exist only in
+// classic CAN, error frames cannot be sent and a standard identifier stays below 0x800.
+
+#include "device/vendorapi.h"
+
+#include <QCanBusFrame>
+#include <QString>
+
+namespace SerialBusFrames {
+
+// The frame for one classic record; false (and a reason) when it cannot be sent.
+bool fromTxRecord(const CanTxRecord &record, QCanBusFrame *frame, QString *error);
+bool fromTxRecord(const CanFdTxRecord &record, QCanBusFrame *frame, QString *error);
+
+// The identifier word of a received frame (extended and remote flags).
+uint32_t idWord(const QCanBusFrame &frame);
+
+// The frame's own time stamp in microseconds; frames without one get the receive time.
+uint64_t timeStampUs(const QCanBusFrame &frame);
+
+CanRxRecord toRxRecord(const QCanBusFrame &frame);
+CanFdRxRecord toFdRxRecord(const QCanBusFrame &frame);
+
+// Smallest CAN FD payload length (0-8, 12, 16, 20, 24, 32, 48, 64) holding `length` bytes.
+int fdPaddedLength(int length);
+
+} // namespace SerialBusFrames
