@@ -64,13 +64,17 @@ private:
     }
     void openChannels();
     QString writeCsv(const QList<ModelItem> &rows);
-    bool waitForEnds(QSignalSpy &spy, int count);
+    // Waits until thread ch reported count job ends.
+    bool waitForEnds(int ch, int count);
     void makePanels();
 
     QTemporaryDir home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<sendThread> threads[2];
     std::unique_ptr<SendPanels> panels;
+    // What each send thread reported, received queued on the test's thread.
+    QList<uint> ends[2];
+    QStringList logs[2];
 };
 
 void tst_FileDlg::initTestCase()
@@ -114,8 +118,14 @@ void tst_FileDlg::makePanels()
     threads[1] = std::make_unique<sendThread>(1);
     panels = std::make_unique<SendPanels>();
     panels->setSendThreads(threads[0].get(), threads[1].get());
-    for (auto &t : threads)
-        connect(t.get(), &sendThread::endSend, panels.get(), &SendPanels::endSend);
+    for (int ch = 0; ch < 2; ++ch) {
+        sendThread *t = threads[ch].get();
+        connect(t, &sendThread::endSend, panels.get(), &SendPanels::endSend);
+        connect(t, &sendThread::endSend, this, [this, ch](uint channel) { ends[ch] << channel; });
+        connect(t, &sendThread::log, this, [this, ch](const QString &line) { logs[ch] << line; });
+        ends[ch].clear();
+        logs[ch].clear();
+    }
     panels->restoreSendPanels();
 }
 
@@ -147,11 +157,11 @@ QString tst_FileDlg::writeCsv(const QList<ModelItem> &rows)
 }
 
 // Waits for endSend while the queue is drained, as the display refresh would do.
-bool tst_FileDlg::waitForEnds(QSignalSpy &spy, int count)
+bool tst_FileDlg::waitForEnds(int ch, int count)
 {
-    for (int i = 0; i < 3000 && spy.count() < count; ++i)
-        spy.wait(10);
-    return spy.count() >= count;
+    for (int i = 0; i < 3000 && ends[ch].size() < count; ++i)
+        QTest::qWait(10);
+    return ends[ch].size() >= count;
 }
 
 void tst_FileDlg::restoresStoredOptions()
@@ -240,7 +250,6 @@ void tst_FileDlg::replayFollowsFileLockingBothPanels()
     w<QComboBox>(dlg, "comboBox")->setCurrentIndex(2);   // channel from the file
     w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(1); // times from the file
     w<QSpinBox>(dlg, "spinBox_2")->setValue(2);
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
     w<QPushButton>(dlg, "pbSend")->click();
     QVERIFY(panels->isSending(0));
     QVERIFY(panels->isSending(1));
@@ -249,9 +258,8 @@ void tst_FileDlg::replayFollowsFileLockingBothPanels()
     QVERIFY(!w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
     QVERIFY(!w<QLineEdit>(panels.get(), "ch2SendDataEdit")->isEnabled());
 
-    QVERIFY(waitForEnds(ends, 2));
-    QCOMPARE(ends.at(0).at(0).toUInt(), 0u);
-    QCOMPARE(ends.at(1).at(0).toUInt(), 1u);
+    QVERIFY(waitForEnds(0, 2));
+    QCOMPARE(ends[0], (QList<uint>{0, 1}));
     QVERIFY(!panels->isSending(0));
     QVERIFY(!panels->isSending(1));
     QVERIFY(w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
@@ -282,8 +290,6 @@ void tst_FileDlg::panel1StopEndsEndlessReplay()
     w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(0);
     w<QSpinBox>(dlg, "spinBox")->setValue(1);
     w<QSpinBox>(dlg, "spinBox_2")->setValue(-1);
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
-    QSignalSpy logs(threads[0].get(), &sendThread::log);
     w<QPushButton>(dlg, "pbSend")->click();
     int frames = 0;
     for (int i = 0; i < 3000 && frames < 3; ++i) {
@@ -295,8 +301,8 @@ void tst_FileDlg::panel1StopEndsEndlessReplay()
     w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
     QVERIFY(threads[0]->isRunning());
     w<QPushButton>(panels.get(), "ch1StopSendBtn")->click();
-    QVERIFY(waitForEnds(ends, 2));
-    QCOMPARE(logs.last().at(0).toString(), QString("文件中止发送！"));
+    QVERIFY(waitForEnds(0, 2));
+    QCOMPARE(logs[0].last(), QString("文件中止发送！"));
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
 }
 
@@ -322,16 +328,13 @@ void tst_FileDlg::requestDroppedWhilePanelSends()
     w<QPushButton>(dlg, "pbStop")->click();
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
 
-    QSignalSpy ends2(threads[1].get(), &sendThread::endSend);
     w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
-    QVERIFY(waitForEnds(ends2, 1));
+    QVERIFY(waitForEnds(1, 1));
     takePending();
 
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
-    QSignalSpy logs(threads[0].get(), &sendThread::log);
     w<QPushButton>(dlg, "pbSend")->click();
-    QVERIFY(waitForEnds(ends, 2));
-    QCOMPARE(logs.last().at(0).toString(), QString("文件发送完成！"));
+    QVERIFY(waitForEnds(0, 2));
+    QCOMPARE(logs[0].last(), QString("文件发送完成！"));
     QCOMPARE(takePending().size(), 1);
 }
 

@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -48,6 +47,7 @@ private slots:
     void builtWithCanLengths();
     void restoreDefaults();
     void restoreOrderAndStoredState();
+    void panelsComeBackAfterRestart();
     void lengthTrimsPanel1Only();
     void protocolBackToCan();
     void remoteFrameKeepsCan();
@@ -70,7 +70,8 @@ private:
     void openChannels();
     void setTemplate(int ch, const QString &id, const QString &data, const QString &count,
                      const QString &interval);
-    bool waitForEnd(QSignalSpy &spy, int count = 1);
+    // Waits until thread ch reported count job ends.
+    bool waitForEnd(int ch, int count = 1);
     QList<ModelItem> drain();
 
     QTemporaryDir home;
@@ -79,6 +80,9 @@ private:
     std::unique_ptr<SendPanels> panels;
     QList<Warning> warnings;
     QStringList logLines;
+    // What each send thread reported, received queued on the test's thread.
+    QList<uint> ends[2];
+    QStringList logs[2];
 };
 
 void tst_SendPanels::initTestCase()
@@ -103,8 +107,14 @@ void tst_SendPanels::init()
     threads[1] = std::make_unique<sendThread>(1);
     panels = std::make_unique<SendPanels>();
     panels->setSendThreads(threads[0].get(), threads[1].get());
-    for (auto &t : threads)
-        connect(t.get(), &sendThread::endSend, panels.get(), &SendPanels::endSend);
+    for (int ch = 0; ch < 2; ++ch) {
+        sendThread *t = threads[ch].get();
+        connect(t, &sendThread::endSend, panels.get(), &SendPanels::endSend);
+        connect(t, &sendThread::endSend, this, [this, ch](uint channel) { ends[ch] << channel; });
+        connect(t, &sendThread::log, this, [this, ch](const QString &line) { logs[ch] << line; });
+        ends[ch].clear();
+        logs[ch].clear();
+    }
     connect(panels.get(), &SendPanels::logLine, this,
             [this](const QString &line) { logLines << line; });
     warnings.clear();
@@ -154,13 +164,13 @@ void tst_SendPanels::setTemplate(int ch, const QString &id, const QString &data,
 }
 
 // Waits for endSend while the queue is drained, as the display refresh would do.
-bool tst_SendPanels::waitForEnd(QSignalSpy &spy, int count)
+bool tst_SendPanels::waitForEnd(int ch, int count)
 {
-    for (int i = 0; i < 3000 && spy.count() < count; ++i) {
+    for (int i = 0; i < 3000 && ends[ch].size() < count; ++i) {
         takePending();
-        spy.wait(10);
+        QTest::qWait(10);
     }
-    return spy.count() >= count;
+    return ends[ch].size() >= count;
 }
 
 QList<ModelItem> tst_SendPanels::drain()
@@ -236,6 +246,35 @@ void tst_SendPanels::restoreOrderAndStoredState()
     QCOMPARE(edit(1, "SendDataEdit")->text(), QString("AA BB"));
 }
 
+// The state stored by a send click survives a restart: a new settings load and new panels.
+void tst_SendPanels::panelsComeBackAfterRestart()
+{
+    panels->restoreSendPanels();
+    combo(1, "FrameTypeCombo")->setCurrentIndex(1);
+    combo(1, "ProtocolCombo")->setCurrentIndex(2);
+    combo(1, "SendTypeCombo")->setCurrentIndex(3);
+    combo(1, "sendLenCombo")->setCurrentIndex(12);
+    setTemplate(1, "1ABCDEF", "01 02 03", "-1", "250");
+    w<QCheckBox>("ch2IDAddChk")->setChecked(true);
+    QMetaObject::invokeMethod(panels.get(), "on_ch2SendBtn_clicked"); // refused: closed
+    QCOMPARE(warnings.size(), 1);
+
+    loadSettings(appFilePath("/config/setdb.txt"));
+    panels = std::make_unique<SendPanels>();
+    panels->restoreSendPanels();
+    QCOMPARE(combo(1, "FrameTypeCombo")->currentIndex(), 1);
+    QCOMPARE(combo(1, "ProtocolCombo")->currentIndex(), 2);
+    QCOMPARE(combo(1, "SendTypeCombo")->currentIndex(), 3);
+    QCOMPARE(combo(1, "sendLenCombo")->currentText(), QString("24"));
+    QCOMPARE(edit(1, "SendIDEdit")->text(), QString("1ABCDEF"));
+    QCOMPARE(edit(1, "SendDataEdit")->text(), QString("01 02 03"));
+    QCOMPARE(edit(1, "SendCountEdit")->text(), QString("-1"));
+    QCOMPARE(edit(1, "SendInvEdit")->text(), QString("250"));
+    QVERIFY(w<QCheckBox>("ch2IDAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch2DataAddChk")->isChecked());
+    QVERIFY(!w<QCheckBox>("ch1IDAddChk")->isChecked());
+}
+
 void tst_SendPanels::lengthTrimsPanel1Only()
 {
     panels->restoreSendPanels();
@@ -271,9 +310,8 @@ void tst_SendPanels::remoteFrameKeepsCan()
     combo(0, "FrameDataCombo")->setCurrentIndex(1);
     QCOMPARE(combo(0, "ProtocolCombo")->currentIndex(), 0);
     QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
     button(0, "SendBtn")->click();
-    QVERIFY(waitForEnd(ends));
+    QVERIFY(waitForEnd(0));
     QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
     QVERIFY(combo(0, "FrameDataCombo")->isEnabled());
     combo(0, "FrameDataCombo")->setCurrentIndex(0);
@@ -340,8 +378,6 @@ void tst_SendPanels::countedJobWithIncrements()
     setTemplate(0, "7FE", "0 11 FF", "3", "0");
     w<QCheckBox>("ch1IDAddChk")->setChecked(true);
     w<QCheckBox>("ch1DataAddChk")->setChecked(true);
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
-    QSignalSpy logs(threads[0].get(), &sendThread::log);
     button(0, "SendBtn")->click();
     QVERIFY(warnings.isEmpty());
     QCOMPARE(edit(0, "SendDataEdit")->text(), QString("00 11 FF"));
@@ -351,12 +387,12 @@ void tst_SendPanels::countedJobWithIncrements()
     QVERIFY(button(1, "SendBtn")->isEnabled()); // the other panel stays free
 
     QList<ModelItem> sent;
-    for (int i = 0; i < 3000 && ends.isEmpty(); ++i) {
+    for (int i = 0; i < 3000 && ends[0].isEmpty(); ++i) {
         sent += drain();
-        ends.wait(10);
+        QTest::qWait(10);
     }
     sent += drain();
-    QCOMPARE(ends.count(), 1);
+    QCOMPARE(ends[0], QList<uint>{0});
     QCOMPARE(sent.size(), 3);
     QStringList data;
     for (const ModelItem &item : qAsConst(sent)) {
@@ -377,7 +413,7 @@ void tst_SendPanels::countedJobWithIncrements()
     QVERIFY(!button(0, "StopSendBtn")->isEnabled());
     QVERIFY(edit(0, "SendDataEdit")->isEnabled());
     QVERIFY(w<QCheckBox>("ch1IDAddChk")->isEnabled());
-    QCOMPARE(logs.last().at(0).toString(), QString("通道1数据发送完成！"));
+    QCOMPARE(logs[0].last(), QString("通道1数据发送完成！"));
     // The panel edits keep the template; the thread advanced its own copy.
     QCOMPARE(edit(0, "SendIDEdit")->text(), QString("7FE"));
     QCOMPARE(readSetting("ch1SendDataEdit", ""), QString("0 11 FF"));
@@ -388,8 +424,6 @@ void tst_SendPanels::endlessJobStops()
     openChannels();
     panels->restoreSendPanels();
     setTemplate(1, "100", "01", "-1", "0");
-    QSignalSpy ends(threads[1].get(), &sendThread::endSend);
-    QSignalSpy logs(threads[1].get(), &sendThread::log);
     button(1, "SendBtn")->click();
     QVERIFY(threads[1]->isRunning());
     // Let frames flow, with the window's event loop running meanwhile.
@@ -399,14 +433,13 @@ void tst_SendPanels::endlessJobStops()
         QTest::qWait(1);
     }
     QVERIFY(frames >= 50);
-    QVERIFY(ends.isEmpty());
+    QVERIFY(ends[1].isEmpty());
     button(1, "StopSendBtn")->click();
     QVERIFY(button(1, "StopSendBtn")->isEnabled()); // locked until endSend
-    QVERIFY(waitForEnd(ends));
-    QCOMPARE(ends.at(0).at(0).toUInt(), 1u);
-    QCOMPARE(logs.first().at(0).toString(),
-             QString("通道: 2开始发送数据：一直发送，发送间隔:0ms..."));
-    QCOMPARE(logs.last().at(0).toString(), QString("通道2数据中止发送！"));
+    QVERIFY(waitForEnd(1));
+    QCOMPARE(ends[1], QList<uint>{1});
+    QCOMPARE(logs[1].first(), QString("通道: 2开始发送数据：一直发送，发送间隔:0ms..."));
+    QCOMPARE(logs[1].last(), QString("通道2数据中止发送！"));
     QVERIFY(button(1, "SendBtn")->isEnabled());
     QVERIFY(!button(1, "StopSendBtn")->isEnabled());
 }
@@ -417,13 +450,10 @@ void tst_SendPanels::textThatIsNoNumberIsNotEndless()
     openChannels();
     panels->restoreSendPanels();
     setTemplate(0, "1", "00", "many", "soon");
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
-    QSignalSpy logs(threads[0].get(), &sendThread::log);
     button(0, "SendBtn")->click();
-    QVERIFY(waitForEnd(ends));
-    QCOMPARE(logs.first().at(0).toString(),
-             QString("通道: 1开始发送数据：数据总帧数:0，发送间隔:0ms..."));
-    QCOMPARE(logs.last().at(0).toString(), QString("通道1数据发送完成！"));
+    QVERIFY(waitForEnd(0));
+    QCOMPARE(logs[0].first(), QString("通道: 1开始发送数据：数据总帧数:0，发送间隔:0ms..."));
+    QCOMPARE(logs[0].last(), QString("通道1数据发送完成！"));
     QVERIFY(drain().isEmpty());
 }
 
@@ -432,13 +462,12 @@ void tst_SendPanels::setSendEnabledWhileSending()
     openChannels();
     panels->restoreSendPanels();
     setTemplate(0, "1", "00", "-1", "5");
-    QSignalSpy ends(threads[0].get(), &sendThread::endSend);
     button(0, "SendBtn")->click();
     QVERIFY(panels->isSending(0));
     panels->setSendEnabled(0, true); // channel (re)opened meanwhile
     QVERIFY(!panels->isSendEnabled(0));
     closeDevice(); // the job ends by itself once the channel is gone
-    QVERIFY(waitForEnd(ends));
+    QVERIFY(waitForEnd(0));
     QVERIFY(!panels->isSending(0));
     QVERIFY(!panels->isSendEnabled(0));
     QVERIFY(!button(0, "StopSendBtn")->isEnabled());
