@@ -67,6 +67,7 @@ void ReceiveBench::measure(BenchRig &bench)
     bench.startTraffic();
     runSlices(bench, totalMs / 4);
     figures.memoryQuarter = sampleMemory();
+    figures.heapQuarter = heapInUse();
     if (!figures.abandoned)
         runSlices(bench, totalMs - totalMs / 4);
     bench.stopTraffic();
@@ -103,6 +104,7 @@ void ReceiveBench::finish(BenchRig &bench, const QString &path)
            bench.window().counters().framesTaken + bench.adapterDropped() < total)
         BenchRig::runEventLoop(int(options.refreshMs));
     disconnect(model, nullptr, this, nullptr);
+    figures.heapDrained = heapInUse();
     const DisplayCounters &counters = bench.window().counters();
     figures.drained = counters.framesTaken + bench.adapterDropped() >= total;
     figures.received = total - bench.adapterDropped() - bench.adapterQueued();
@@ -178,6 +180,8 @@ void ReceiveBench::report(const ReceiveFigures &f, BenchReport &out)
     out.figure(QStringLiteral("cpu_us_per_frame_program"), f.cpu.program() * 1e6 / frames, 3);
     out.figure(QStringLiteral("rss_peak_kb"), qint64(f.memoryEnd.peakKb));
     out.figure(QStringLiteral("rss_growth_kb"), qint64(f.memoryEnd.rssKb - f.memoryQuarter.rssKb));
+    out.figure(QStringLiteral("heap_growth_kb_drained"),
+               qint64((f.heapDrained - f.heapQuarter) / 1024));
     out.figure(QStringLiteral("loop_latency_ms_p50"), f.loopLatencyMs.percentile(0.5));
     out.figure(QStringLiteral("loop_latency_ms_p99"), f.loopLatencyMs.percentile(0.99));
     out.figure(QStringLiteral("loop_latency_ms_max"), f.loopLatencyMs.max());

@@ -41,6 +41,8 @@ struct ReceiveFigures
     CpuSample cpu;          // over the generation window
     MemorySample memoryQuarter;
     MemorySample memoryEnd;
+    int64_t heapQuarter = 0; // allocator bytes in use at a quarter of the run
+    int64_t heapDrained = 0; // the same once everything has been taken and recorded
     Distribution loopLatencyMs;
     Distribution refreshPeriodMs;
     Distribution endToEndMs;
