@@ -36,13 +36,16 @@ QList<ModelItem> TableBench::classicItems(int count)
     items.reserve(count);
     CanRxRecord record{};
     record.length = 8;
+    // Each row gets its own time text, formatted as the refresh formats it; the time of
+    // day is read once (each read may stat the zone file).
+    const QTime now = QTime::currentTime();
     for (int i = 0; i < count; ++i, ++sequence) {
         record.id = 0x100 + uint32_t(sequence % 4);
         record.timeStamp = 1000000 + sequence * 33;
         std::memcpy(record.data, &sequence, sizeof(sequence));
         ModelItem item = formatRxFrame(0, record, true);
         item.index = QString::number(sequence + 1);
-        item.systemTime = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+        item.systemTime = now.toString(QStringLiteral("hh:mm:ss.zzz"));
         items.append(item);
     }
     return items;
