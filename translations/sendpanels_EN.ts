@@ -41,7 +41,7 @@
     </message>
     <message>
         <source>CANFD加速</source>
-        <translation>CANFD acceleration</translation>
+        <translation>CANFD BRS</translation>
     </message>
     <message>
         <source>发送方式：</source>
@@ -57,11 +57,11 @@
     </message>
     <message>
         <source>自发自收</source>
-        <translation>Self reception</translation>
+        <translation>Self receive</translation>
     </message>
     <message>
         <source>单次自发自收</source>
-        <translation>Single shot self reception</translation>
+        <translation>Single self receive</translation>
     </message>
     <message>
         <source>发送文件</source>
