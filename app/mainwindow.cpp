@@ -314,6 +314,7 @@ void MainWindow::deviceClosed()
 void MainWindow::runDeviceOperations()
 {
     OpenDlg dlg(deviceIndex, this);
+    connect(&dlg, &OpenDlg::logLine, this, &MainWindow::appendLog);
     dlg.exec();
     deviceIndex = dlg.deviceIndex;
     applyOpenedChannels(dlg.started);

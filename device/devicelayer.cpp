@@ -1,6 +1,7 @@
 #include "device/devicelayer.h"
 
 #include "device/adapterconfig.h"
+#include "device/serialbus/serialbusbackend.h"
 #include "device/simulatedadapter.h"
 
 #include <QDebug>
@@ -91,6 +92,17 @@ QString vendorBackendError()
 {
     std::lock_guard<std::mutex> lock(g_backendMutex);
     return g_backendError;
+}
+
+QString deviceOpenFailureReason()
+{
+    const std::shared_ptr<VendorApi> backend = vendorBackend();
+    if (const auto *serialBus = dynamic_cast<const SerialBusBackend *>(backend.get())) {
+        const QString reason = serialBus->lastError();
+        if (!reason.isEmpty())
+            return reason;
+    }
+    return vendorBackendError();
 }
 
 const DeviceState &deviceState()

@@ -32,6 +32,9 @@ std::shared_ptr<VendorApi> vendorBackend();
 // Why the configured backend could not start (the simulator stands in then); empty when
 // it started or a backend was installed explicitly.
 QString vendorBackendError();
+// Why the last openDevice failed, as far as the backend can tell (empty when unknown):
+// the QtSerialBus backend's last error, else why the configured backend did not start.
+QString deviceOpenFailureReason();
 
 const DeviceState &deviceState();
 

@@ -60,6 +60,7 @@ void OpenDlg::on_pushButton_clicked()
 {
     const int index = ui->comboBox_2->currentIndex();
     if (!openDevice(FerruleDeviceType, uint32_t(index), 0)) {
+        logOpenFailure();
         showDialogMessage(this, MessageKind::Warning, tipTitle(),
                           byLanguage("设备打开失败！", "設備打開失敗！", "Device opening failed!"));
         return;
@@ -68,6 +69,13 @@ void OpenDlg::on_pushButton_clicked()
     offerFirmwareUpgrade(queryDeviceInfo());
     setOpenedTitle();
     initDlg();
+}
+
+void OpenDlg::logOpenFailure()
+{
+    const QString reason = deviceOpenFailureReason();
+    const QString text = byLanguage("设备打开失败！", "設備打開失敗！", "Device opening failed!");
+    emit logLine(reason.isEmpty() ? text : text + QLatin1Char(' ') + reason);
 }
 
 void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)

@@ -21,6 +21,10 @@ public:
     bool started[2] = {false, false};
     int deviceIndex = 0;
 
+signals:
+    // A line for the operation log (for example why the device could not be opened).
+    void logLine(const QString &msg);
+
 public slots:
     void initDlg();
     void openCh(int ch); // 0 or 1: that channel; any other value: both
@@ -40,6 +44,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void logOpenFailure();
     void offerFirmwareUpgrade(uint16_t adapterVersion);
     void setOpenedTitle();
 

@@ -12,6 +12,7 @@
 #include "device/infdialog.h"
 #include "device/opendlg.h"
 #include "device/paradialog.h"
+#include "device/serialbus/serialbusbackend.h"
 #include "device/simulatedadapter.h"
 #include "settings/settingsstore.h"
 
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -88,6 +90,8 @@ private slots:
 
     void openDlgButtonsFollowDeviceState();
     void openDlgOpenFailureWarns();
+    void openDlgLogsSerialBusOpenFailureReason();
+    void openDlgLogsWhyConfiguredBackendDidNotStart();
     void openDlgStartsChannelWithConfirmedParameters();
     void openDlgCancelledParametersChangeNothing();
     void openDlgStartBothWithChannel2OpenStartsChannel1();
@@ -505,6 +509,46 @@ void tst_DeviceDialogs::openDlgOpenFailureWarns()
     QCOMPARE(messages.at(0).text, QStringLiteral("設備打開失敗！"));
     QCOMPARE(messages.at(0).title, QStringLiteral("提示"));
     QVERIFY(child<QWidget>(&dialog, "pushButton")->isEnabled());
+}
+
+void tst_DeviceDialogs::openDlgLogsSerialBusOpenFailureReason()
+{
+    SerialBusConfig config;
+    config.plugin = QStringLiteral("socketcan");
+    config.interfaces[0] = QStringLiteral("nosuchcan0"); // no such network interface
+    config.interfaces[1] = QStringLiteral("nosuchcan1");
+    auto backend = std::make_shared<SerialBusBackend>(config);
+    setVendorBackend(backend);
+    setLanguageIndex(2);
+    OpenDlg dialog(0);
+    QSignalSpy log(&dialog, &OpenDlg::logLine);
+    click(&dialog, "pushButton");
+    QVERIFY(!isDeviceOpen());
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(log.size(), 1);
+    const QString line = log.at(0).at(0).toString();
+    QVERIFY(!backend->lastError().isEmpty());
+    QCOMPARE(line, QStringLiteral("Device opening failed! ") + backend->lastError());
+}
+
+void tst_DeviceDialogs::openDlgLogsWhyConfiguredBackendDidNotStart()
+{
+    // A serialbus configuration with a plugin that does not exist: the simulator stands in,
+    // and a failed open names why the configured backend is not the one in use.
+    QFile ini(home->path() + QStringLiteral("/config/adapter.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Text));
+    ini.write("[Adapter]\nBackend=serialbus\n[SerialBus]\nPlugin=nosuchplugin\n");
+    ini.close();
+    qputenv("LARKSPUR_ADAPTER", "serialbus");
+    setVendorBackend(nullptr);
+    OpenDlg dialog(7); // the simulator has only index 0
+    QSignalSpy log(&dialog, &OpenDlg::logLine);
+    click(&dialog, "pushButton");
+    qputenv("LARKSPUR_ADAPTER", "simulated");
+    QVERIFY(!isDeviceOpen());
+    QVERIFY(!vendorBackendError().isEmpty());
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log.at(0).at(0).toString(), QStringLiteral("设备打开失败！ ") + vendorBackendError());
 }
 
 void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
