@@ -5,9 +5,19 @@
 
 #include "app/aboutbox.h"
 #include "app/mainmenus.h"
+#include "device/filterdialog.h"
+#include "device/infdialog.h"
+#include "device/opendlg.h"
+#include "device/paradialog.h"
+#include "device/updatedlg.h"
 #include "device/valuedialog.h"
 #include "receive/mytablemodel.h"
+#include "receive/siftdialog.h"
 #include "record/savefiledlg.h"
+#include "transmit/datadlg.h"
+#include "transmit/filedlg.h"
+#include "transmit/listsenddlg.h"
+#include "transmit/sendpanels.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -16,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QtTest>
 
 class tst_Languages : public QObject
@@ -214,6 +225,10 @@ QStringList tst_Languages::visibleTexts(const QWidget *root)
         for (int i = 0; i < c->count(); ++i)
             texts << c->itemText(i);
     }
+    for (const QTableWidget *t : root->findChildren<QTableWidget *>()) {
+        for (int i = 0; i < t->columnCount(); ++i)
+            texts << (t->horizontalHeaderItem(i) ? t->horizontalHeaderItem(i)->text() : QString());
+    }
     return texts;
 }
 
@@ -224,23 +239,42 @@ void tst_Languages::shippedTranslationsCoverForms_data()
     QTest::newRow("english") << 2u;
 }
 
-// Every form text of the main window's own area, the value dialog and the save dialog is
-// translated: English shows no Chinese character, traditional no simplified-only one.
+// Every form text of every window is translated: English shows no Chinese character,
+// traditional Chinese no simplified-only one.
 void tst_Languages::shippedTranslationsCoverForms()
 {
     QFETCH(uint, language);
     fixture->installTranslations();
     MainWindow *w = fixture->open();
     w->switchLanguage(language);
-    savefileDlg save;
-    valueDialog value;
-    QStringList texts = visibleTexts(&save) + visibleTexts(&value);
-    QWidget *display = w->findChild<QWidget *>("groupBox");
-    texts += visibleTexts(display);
-    const QRegularExpression untranslated(language == 2 ? "[\\x{4e00}-\\x{9fff}]"
-                                                        : "[显数据暂滚删筛选实时帧计复确]");
-    for (const QString &text : qAsConst(texts))
-        QVERIFY2(!untranslated.match(text).hasMatch(), qPrintable(text));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); // reaches the panels
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.emplace_back(new savefileDlg);
+    windows.emplace_back(new valueDialog);
+    windows.emplace_back(new DataDlg(QByteArray(8, 0), 8));
+    windows.emplace_back(new fileDlg);
+    windows.emplace_back(new listSendDlg);
+    windows.emplace_back(new SiftDialog);
+    windows.emplace_back(new OpenDlg(0));
+    windows.emplace_back(new ParaDialog(0));
+    windows.emplace_back(new FilterDialog(0, QString()));
+    windows.emplace_back(new INfDialog(BoardInfo{}));
+    windows.emplace_back(new UpdateDlg(0x0100, 0, QString()));
+    QStringList texts = visibleTexts(w->findChild<QWidget *>("groupBox")) +
+                        visibleTexts(w->findChild<SendPanels *>());
+    for (const auto &window : windows)
+        texts += visibleTexts(window.get());
+    const QRegularExpression untranslated(
+        language == 2 ? "[\\x{4e00}-\\x{9fff}]"
+                      : "[义关准删协单参发号启备复实导帧据数时显暂条标扩滚滤确类级组结编节计"
+                        "议设请败辑过进远选递长闭间随驱筛开动库断听总创径择]");
+    QStringList missing;
+    for (const QString &text : qAsConst(texts)) {
+        if (untranslated.match(text).hasMatch())
+            missing << text;
+    }
+    missing.removeDuplicates();
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String(" | "))));
 }
 
 QTEST_MAIN(tst_Languages)
