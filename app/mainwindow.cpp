@@ -14,6 +14,7 @@
 #include "record/savefiledlg.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "transmit/listsenddlg.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
 #include "ui_mainwindow.h"
@@ -73,6 +74,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
             &DisplayFilter::clearAllFilters);
     valueDlg = new valueDialog(this);
     connect(valueDlg, &valueDialog::getValue, this, &MainWindow::applyValue);
+    listSend = new listSendDlg(this);
+    listSendAction = new QAction(tr("列表发送(&L)"), this);
     setUpTable();
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();

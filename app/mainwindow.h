@@ -21,6 +21,7 @@ class QTextEdit;
 class SendPanels;
 class recvThread;
 class sendThread;
+class listSendDlg;
 class valueDialog;
 
 namespace Ui {
@@ -100,6 +101,9 @@ private:
     MainMenus *mainMenus = nullptr;
     DisplayFilter *displayFilter = nullptr;
     valueDialog *valueDlg = nullptr;
+    // The list-send form exists for the window's life; its action is in no menu yet.
+    listSendDlg *listSend = nullptr;
+    QAction *listSendAction = nullptr;
     recvThread *recv[2] = {nullptr, nullptr};
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;
