@@ -351,7 +351,7 @@ void MainWindow::setLa()
                                           {"序號", "系統時間", "時間標識", "通道", "收/發", "ID",
                                            "Frame", "類型", "DLC", "CAN-FD", "數據"},
                                           {"index", "system time", "time stamp", "channel",
-                                           "direction", "ID", "frame", "type", "DLC", "CAN-FD",
+                                           "Rx/Tx", "ID", "Frame", "type", "DLC", "CAN-FD",
                                            "data"}};
     model->setHeaderLabels(labels[current]);
     mainMenus->applyTexts(current, display->listLimit());
