@@ -37,6 +37,8 @@ public:
     void setHeaderLabels(const QStringList &labels);
 
     void appendRows(const QList<FrameRow> &newRows);
+    // Appends items[from..] as rows in one insertion (no intermediate row list).
+    void appendItems(const QList<ModelItem> &items, int from = 0);
     void appendRow(const FrameRow &row); // merge-mode append
     void removeFirstRows(int count);
     void clearRows();
