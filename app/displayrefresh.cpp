@@ -121,7 +121,7 @@ void DisplayRefresh::show(QList<ModelItem> &accepted)
         mergeAppend(accepted, first, previousRow);
         return;
     }
-    model->appendItems(accepted, first);
+    model->appendItems(std::move(accepted), first);
     ui.table->scrollToBottom();
 }
 

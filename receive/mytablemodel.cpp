@@ -59,6 +59,17 @@ FrameRow FrameRow::fromItem(const ModelItem &item)
     return row;
 }
 
+FrameRow FrameRow::takeFromItem(ModelItem &item)
+{
+    FrameRow row;
+    QString *texts[] = {&item.index,     &item.systemTime, &item.timeStamp, &item.channelText,
+                        &item.direction, &item.id,         &item.frame,     &item.type,
+                        &item.dlc,       &item.canFd,      &item.data};
+    for (int column = 0; column < MyTableModel::ColumnCount; ++column)
+        row.cells[column].swap(*texts[column]);
+    return row;
+}
+
 struct MyTableModel::Private
 {
     std::deque<FrameRow> rows;
@@ -226,13 +237,23 @@ void MyTableModel::appendRows(const QList<FrameRow> &newRows)
 
 void MyTableModel::appendItems(const QList<ModelItem> &items, int from)
 {
+    QList<ModelItem> copy = items; // shared, so nothing is moved out of the caller's list
+    appendItems(std::move(copy), from);
+}
+
+void MyTableModel::appendItems(QList<ModelItem> &&items, int from)
+{
     from = std::max(from, 0);
     if (from >= items.size())
         return;
+    const bool movable = items.isDetached();
     const int first = rowCount();
     beginInsertRows(QModelIndex(), first, first + items.size() - from - 1);
     for (int i = from; i < items.size(); ++i) {
-        d->rows.push_back(FrameRow::fromItem(items.at(i)));
+        if (movable)
+            d->rows.push_back(FrameRow::takeFromItem(items[i]));
+        else
+            d->rows.push_back(FrameRow::fromItem(items.at(i)));
         d->share(d->rows.back());
     }
     endInsertRows();
