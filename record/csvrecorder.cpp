@@ -4,8 +4,9 @@
 
 namespace {
 
-// Characters collected before a long batch is written out (about 4 MB as UTF-16).
-constexpr int ChunkChars = 2 * 1024 * 1024;
+// Characters collected before a long batch is written out (512 kB as UTF-16): bounds
+// the buffer however far the display has fallen behind.
+constexpr int ChunkChars = 256 * 1024;
 
 } // namespace
 
