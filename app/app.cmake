@@ -10,6 +10,8 @@ target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/languageswitch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainmenus.h
     ${CMAKE_CURRENT_LIST_DIR}/mainmenus.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/passclock.h
+    ${CMAKE_CURRENT_LIST_DIR}/passclock.cpp
     ${CMAKE_CURRENT_LIST_DIR}/displayrefresh.h
     ${CMAKE_CURRENT_LIST_DIR}/displayrefresh.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainwindow.h

@@ -1,5 +1,7 @@
 #include "app/displayrefresh.h"
 
+#include "app/passclock.h"
+
 #include "receive/mytablemodel.h"
 #include "receive/pendingframes.h"
 
@@ -8,9 +10,24 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QTableView>
-#include <QTime>
 
 #include <algorithm>
+
+namespace {
+
+// The frame number in decimal, built in place (one allocation, no locale lookup).
+QString indexText(uint32_t number)
+{
+    QChar digits[10];
+    int first = 10;
+    do {
+        digits[--first] = QLatin1Char(char('0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return QString(digits + first, 10 - first);
+}
+
+} // namespace
 
 DisplayRefresh::DisplayRefresh(MyTableModel *model, const DisplayWidgets &widgets, QObject *parent)
     : QObject(parent), model(model), ui(widgets)
@@ -33,43 +50,62 @@ int DisplayRefresh::slotOf(const ModelItem &item)
     return (item.recv == 1 ? Ch1Rx : Ch1Tx) + static_cast<int>(item.channel);
 }
 
+// What one refresh pass carries from record to record.
+struct DisplayRefresh::Pass
+{
+    PassClock clock;
+    bool filtering = false;
+    bool saving = false;
+    int recorded = 0;
+    uint32_t batch[4] = {};
+};
+
 // Numbers, counts and records everything pending; returns the records the display
-// filter accepts.
+// filter accepts (without column filters, the taken list itself, shared).
 QList<ModelItem> DisplayRefresh::takeAndRecord()
 {
     QList<ModelItem> records = takePending();
+    Pass pass;
+    pass.filtering = model->hasColumnFilters();
+    pass.saving = recorder.isOpen();
     QList<ModelItem> accepted;
-    QList<ModelItem> rows;
-    uint32_t batch[4] = {};
-    const bool saving = recorder.isOpen();
     for (ModelItem &item : records) {
-        item.index = QString::number(nextFrameIndex());
-        item.systemTime = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-        const int slot = slotOf(item);
-        if (slot >= 0)
-            ++batch[slot];
-        const bool shown = model->acceptsItem(item);
-        if (saving && (shown || !saveFiltered))
-            rows << item;
-        if (shown)
+        if (takeOne(item, pass) && pass.filtering)
             accepted << item;
     }
     count.framesTaken += static_cast<uint64_t>(records.size());
-    addToTotals(batch);
-    if (!rows.isEmpty())
-        record(rows);
-    return accepted;
+    addToTotals(pass.batch);
+    if (pass.recorded > 0)
+        finishRecording(pass.recorded);
+    return pass.filtering ? accepted : records;
 }
 
-void DisplayRefresh::record(QList<ModelItem> &rows)
+// Numbers, counts and records one record; true when the display filter accepts it.
+bool DisplayRefresh::takeOne(ModelItem &item, Pass &pass)
 {
-    if (!recorder.writeRows(rows) || !recorder.flush()) {
+    item.index = indexText(nextFrameIndex());
+    item.systemTime = pass.clock.now();
+    const int slot = slotOf(item);
+    if (slot >= 0)
+        ++pass.batch[slot];
+    const bool shown = !pass.filtering || model->acceptsItem(item);
+    if (pass.saving && (shown || !saveFiltered)) {
+        pass.saving = recorder.addRow(item);
+        ++pass.recorded;
+    }
+    return shown;
+}
+
+// Writes the rows added during this pass; on failure recording stops and is reported.
+void DisplayRefresh::finishRecording(int rows)
+{
+    if (!recorder.writeAdded() || !recorder.flush()) {
         const QString error = recorder.errorString();
         recorder.close();
         emit recordingFailed(error);
         return;
     }
-    count.framesRecorded += static_cast<uint64_t>(rows.size());
+    count.framesRecorded += static_cast<uint64_t>(rows);
 }
 
 void DisplayRefresh::show(QList<ModelItem> &accepted)
@@ -79,17 +115,13 @@ void DisplayRefresh::show(QList<ModelItem> &accepted)
     trimFor(incoming);
     if (incoming <= 0)
         return;
-    const QList<ModelItem> newest = accepted.mid(accepted.size() - incoming);
+    const int first = accepted.size() - incoming;
     count.framesShown += static_cast<uint64_t>(incoming);
     if (ui.merge->isChecked()) {
-        mergeAppend(newest, previousRow);
+        mergeAppend(accepted, first, previousRow);
         return;
     }
-    QList<FrameRow> rows;
-    rows.reserve(newest.size());
-    for (const ModelItem &item : newest)
-        rows << FrameRow::fromItem(item);
-    model->appendRows(rows);
+    model->appendItems(std::move(accepted), first);
     ui.table->scrollToBottom();
 }
 
@@ -105,10 +137,10 @@ void DisplayRefresh::trimFor(int incoming)
     ui.table->setCurrentIndex(QModelIndex());
 }
 
-void DisplayRefresh::mergeAppend(const QList<ModelItem> &accepted, int previousRow)
+void DisplayRefresh::mergeAppend(const QList<ModelItem> &accepted, int first, int previousRow)
 {
-    for (const ModelItem &item : accepted)
-        model->appendRow(FrameRow::fromItem(item));
+    for (int i = first; i < accepted.size(); ++i)
+        model->appendRow(FrameRow::fromItem(accepted.at(i)));
     if (userScrolled) {
         userScrolled = false;
         return;

@@ -70,11 +70,13 @@ signals:
     void recordingFailed(const QString &error);
 
 private:
+    struct Pass;
     QList<ModelItem> takeAndRecord();
-    void record(QList<ModelItem> &rows);
+    bool takeOne(ModelItem &item, Pass &pass);
+    void finishRecording(int rows);
     void show(QList<ModelItem> &accepted);
     void trimFor(int incoming);
-    void mergeAppend(const QList<ModelItem> &accepted, int previousRow);
+    void mergeAppend(const QList<ModelItem> &accepted, int first, int previousRow);
     void addToTotals(const uint32_t batch[4]);
     static int slotOf(const ModelItem &item);
 

@@ -1,9 +1,12 @@
 #include "receive/mytablemodel.h"
 
+#include "receive/rowreaper.h"
+
 #include <QSet>
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 
 namespace {
 
@@ -56,6 +59,17 @@ FrameRow FrameRow::fromItem(const ModelItem &item)
     return row;
 }
 
+FrameRow FrameRow::takeFromItem(ModelItem &item)
+{
+    FrameRow row;
+    QString *texts[] = {&item.index,     &item.systemTime, &item.timeStamp, &item.channelText,
+                        &item.direction, &item.id,         &item.frame,     &item.type,
+                        &item.dlc,       &item.canFd,      &item.data};
+    for (int column = 0; column < MyTableModel::ColumnCount; ++column)
+        row.cells[column].swap(*texts[column]);
+    return row;
+}
+
 struct MyTableModel::Private
 {
     std::deque<FrameRow> rows;
@@ -64,34 +78,72 @@ struct MyTableModel::Private
     std::array<QSet<QString>, ColumnCount> filterSets;
     // Repeating texts (channel to protocol) share one string across all rows.
     std::array<QSet<QString>, ColumnCount> interned;
+    // The text each column shared last: consecutive rows mostly repeat it, and texts the
+    // formatter already shares are recognised without a hash lookup.
+    std::array<QString, ColumnCount> lastShared;
 
     bool validCell(int row, int column) const
     {
         return row >= 0 && size_t(row) < rows.size() && column >= 0 && column < ColumnCount;
     }
     FrameRow shared(const FrameRow &row);
+    void share(FrameRow &row);
     bool accepts(int column, const QString &text) const
     {
         return filterSets[column].isEmpty() || filterSets[column].contains(text);
     }
     int findMergeTarget(const FrameRow &row) const;
+    void discardFirst(int count);
+    void discardAll();
+
+    // Declared last: destroyed first, freeing what it still holds before the rows go.
+    RowReaper reaper;
 };
 
 FrameRow MyTableModel::Private::shared(const FrameRow &row)
 {
     FrameRow result = row;
+    share(result);
+    return result;
+}
+
+void MyTableModel::Private::share(FrameRow &row)
+{
     for (int column = ChannelColumn; column <= 9; ++column) {
-        QSet<QString> &texts = interned[column];
-        const auto it = texts.constFind(row.cells[column]);
-        if (it != texts.constEnd()) {
-            result.cells[column] = *it;
+        QString &text = row.cells[column];
+        QString &last = lastShared[column];
+        if (text.constData() == last.constData())
+            continue;
+        if (text == last) {
+            text = last;
             continue;
         }
-        if (texts.size() >= MaxInternedTexts)
-            texts.clear();
-        texts.insert(row.cells[column]);
+        QSet<QString> &texts = interned[column];
+        const auto it = texts.constFind(text);
+        if (it != texts.constEnd()) {
+            text = *it;
+        } else {
+            if (texts.size() >= MaxInternedTexts)
+                texts.clear();
+            texts.insert(text);
+        }
+        last = text;
     }
-    return result;
+}
+
+void MyTableModel::Private::discardFirst(int count)
+{
+    std::deque<FrameRow> removed;
+    std::move(rows.begin(), rows.begin() + count, std::back_inserter(removed));
+    rows.erase(rows.begin(), rows.begin() + count);
+    reaper.discard(std::move(removed));
+}
+
+void MyTableModel::Private::discardAll()
+{
+    std::deque<FrameRow> removed;
+    removed.swap(rows);
+    reaper.discard(std::move(removed));
 }
 
 int MyTableModel::Private::findMergeTarget(const FrameRow &row) const
@@ -183,6 +235,30 @@ void MyTableModel::appendRows(const QList<FrameRow> &newRows)
     endInsertRows();
 }
 
+void MyTableModel::appendItems(const QList<ModelItem> &items, int from)
+{
+    QList<ModelItem> copy = items; // shared, so nothing is moved out of the caller's list
+    appendItems(std::move(copy), from);
+}
+
+void MyTableModel::appendItems(QList<ModelItem> &&items, int from)
+{
+    from = std::max(from, 0);
+    if (from >= items.size())
+        return;
+    const bool movable = items.isDetached();
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + items.size() - from - 1);
+    for (int i = from; i < items.size(); ++i) {
+        if (movable)
+            d->rows.push_back(FrameRow::takeFromItem(items[i]));
+        else
+            d->rows.push_back(FrameRow::fromItem(items.at(i)));
+        d->share(d->rows.back());
+    }
+    endInsertRows();
+}
+
 void MyTableModel::appendRow(const FrameRow &row)
 {
     const int target = d->findMergeTarget(row);
@@ -204,7 +280,7 @@ void MyTableModel::removeFirstRows(int count)
     if (removed <= 0)
         return;
     beginRemoveRows(QModelIndex(), 0, removed - 1);
-    d->rows.erase(d->rows.begin(), d->rows.begin() + removed);
+    d->discardFirst(removed);
     endRemoveRows();
 }
 
@@ -213,7 +289,7 @@ void MyTableModel::clearRows()
     if (d->rows.empty())
         return;
     beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
-    std::deque<FrameRow>().swap(d->rows);
+    d->discardAll();
     endRemoveRows();
 }
 

@@ -15,6 +15,7 @@ struct FrameRow
 {
     std::array<QString, 11> cells;
     static FrameRow fromItem(const ModelItem &item);
+    static FrameRow takeFromItem(ModelItem &item); // moves the texts out of item
 };
 
 class MyTableModel : public QAbstractTableModel
@@ -37,6 +38,10 @@ public:
     void setHeaderLabels(const QStringList &labels);
 
     void appendRows(const QList<FrameRow> &newRows);
+    // Appends items[from..] as rows in one insertion (no intermediate row list).
+    void appendItems(const QList<ModelItem> &items, int from = 0);
+    // The same, moving the texts out of a list nobody else holds.
+    void appendItems(QList<ModelItem> &&items, int from = 0);
     void appendRow(const FrameRow &row); // merge-mode append
     void removeFirstRows(int count);
     void clearRows();

@@ -89,7 +89,8 @@ void recvThread::convertClassic(const CanRxRecord *records, uint32_t count)
     for (uint32_t i = 0; i < count; ++i) {
         if (options.checkIds)
             options.checkIds = checkContinuity(lastCanId, records[i].id, LargestStandardId);
-        batch.append(formatRxFrame(channel, records[i], options.timeHex));
+        batch.append(ModelItem());
+        batch.last() = formatRxFrame(channel, records[i], options.timeHex); // moved, not copied
     }
     appendPending(std::move(batch));
 }
@@ -102,7 +103,8 @@ void recvThread::convertFd(const CanFdRxRecord *records, uint32_t count)
     for (uint32_t i = 0; i < count; ++i) {
         if (options.checkIds)
             options.checkIds = checkContinuity(lastFdId, records[i].id, LargestExtendedId);
-        batch.append(formatRxFdFrame(channel, records[i], options.timeHex));
+        batch.append(ModelItem());
+        batch.last() = formatRxFdFrame(channel, records[i], options.timeHex);
     }
     appendPending(std::move(batch));
 }

@@ -2,6 +2,14 @@
 
 #include "record/csvformat.h"
 
+namespace {
+
+// Characters collected before a long batch is written out (512 kB as UTF-16): bounds
+// the buffer however far the display has fallen behind.
+constexpr int ChunkChars = 256 * 1024;
+
+} // namespace
+
 CsvRecorder::~CsvRecorder()
 {
     close();
@@ -25,10 +33,29 @@ bool CsvRecorder::writeRows(const QList<ModelItem> &items)
 {
     if (!file.isOpen())
         return fail(QStringLiteral("The recording file is not open"));
-    buffer.clear();
+    buffer.resize(0);
     for (const ModelItem &item : items)
         appendCsvRow(buffer, item);
     return writeBuffer();
+}
+
+bool CsvRecorder::addRow(const ModelItem &item)
+{
+    appendCsvRow(buffer, item);
+    if (buffer.size() < ChunkChars)
+        return !chunkFailed;
+    chunkFailed = chunkFailed || !file.isOpen() || !writeBuffer();
+    return !chunkFailed;
+}
+
+bool CsvRecorder::writeAdded()
+{
+    if (!file.isOpen())
+        return fail(QStringLiteral("The recording file is not open"));
+    const bool ok = !chunkFailed && writeBuffer();
+    chunkFailed = false;
+    buffer.resize(0);
+    return ok;
 }
 
 bool CsvRecorder::flush()
@@ -46,6 +73,7 @@ void CsvRecorder::close()
         error = file.errorString();
     file.close();
     buffer = QString();
+    chunkFailed = false;
 }
 
 bool CsvRecorder::isOpen() const
@@ -68,7 +96,7 @@ bool CsvRecorder::writeBuffer()
     if (buffer.isEmpty())
         return true;
     const QByteArray bytes = buffer.toUtf8();
-    buffer.clear();
+    buffer.resize(0);
     if (file.write(bytes) != bytes.size())
         return fail(file.errorString());
     return flush();

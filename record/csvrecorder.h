@@ -23,6 +23,11 @@ public:
     bool open(const QString &path, const QStringList &headerLabels);
     // Appends one line per item with a single write, then hands it to the system.
     bool writeRows(const QList<ModelItem> &items);
+    // Adds one line to the pending rows; a large batch is written out in chunks, so a
+    // false return means such a chunk could not be written.
+    bool addRow(const ModelItem &item);
+    // Writes the rows added since the last write.
+    bool writeAdded();
     bool flush();
     void close();
 
@@ -35,6 +40,7 @@ private:
     bool fail(const QString &message);
 
     QFile file;
-    QString buffer;
+    QString buffer; // keeps its capacity from batch to batch
     QString error;
+    bool chunkFailed = false;
 };

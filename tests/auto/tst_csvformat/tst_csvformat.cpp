@@ -88,6 +88,7 @@ private slots:
     void readerReportsMissingFile();
     void recorderTruncatesExistingFile();
     void recorderReportsWriteFailures();
+    void recorderWritesLongBatchesWhole();
 };
 
 QString tst_CsvFormat::writeRaw(const QByteArray &content)
@@ -338,6 +339,31 @@ void tst_CsvFormat::recorderReportsWriteFailures()
         QVERIFY(!recorder.errorString().isEmpty());
         QVERIFY(!recorder.isOpen());
     }
+}
+
+// A batch far larger than the recorder's buffer is written out in pieces; the file must
+// still hold every row once, in order.
+void tst_CsvFormat::recorderWritesLongBatchesWhole()
+{
+    const QString path = dir.filePath(QStringLiteral("long.csv"));
+    CsvRecorder recorder;
+    QVERIFY(recorder.open(path, {"a", "b"}));
+    constexpr int Rows = 30000; // about 6 million characters
+    QStringList expected{QStringLiteral("a,b")};
+    for (int i = 1; i <= Rows; ++i) {
+        ModelItem item = (i % 3 == 0) ? fdItem() : classicItem();
+        item.index = QString::number(i);
+        expected << itemFields(item).join(QLatin1Char(','));
+        QVERIFY(recorder.addRow(item));
+    }
+    QVERIFY(recorder.writeAdded());
+    recorder.close();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), Rows + 2); // the last line end leaves an empty tail
+    QVERIFY(lines.last().isEmpty());
+    QCOMPARE(lines.mid(0, Rows + 1), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_CsvFormat)

@@ -51,6 +51,7 @@ private slots:
     void columnsFollowHeaderLabels();
     void fromItemCopiesTextsInOrder();
     void appendRowsIsOneInsertion();
+    void appendItemsFromOffset();
     void dataAndSetDataAnswerOnlyTextRoles();
     void mergeAppend();
     void mergeKeyIsTheExactTexts();
@@ -139,6 +140,36 @@ void tst_MyTableModel::appendRowsIsOneInsertion()
     QCOMPARE(inserted.at(1).at(2).toInt(), 4);
     for (int row = 0; row < 5; ++row)
         QCOMPARE(model->cellText(row, 0), QString::number(row));
+}
+
+// Rows appended straight from records keep every text, also where neighbouring rows
+// repeat or alternate the shared columns.
+void tst_MyTableModel::appendItemsFromOffset()
+{
+    model->setHeaderLabels(englishLabels);
+    QList<ModelItem> items;
+    QList<FrameRow> rows;
+    for (int i = 0; i < 6; ++i) {
+        FrameRow row = makeRow(QString::number(i), QString::number(1 + i % 2), i < 3 ? "Rx" : "Tx",
+                               QStringLiteral("0x%1").arg(i / 2));
+        rows << row;
+        items << itemFromRow(row);
+    }
+    QSignalSpy inserted(model.get(), &QAbstractItemModel::rowsInserted);
+    model->appendItems(items, 6);
+    QCOMPARE(inserted.count(), 0);
+    model->appendItems(items, 4);
+    model->appendItems(items, -1);
+    QCOMPARE(inserted.count(), 2);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 1);
+    QCOMPARE(inserted.at(1).at(1).toInt(), 2);
+    QCOMPARE(inserted.at(1).at(2).toInt(), 7);
+    const QList<FrameRow> expected = rows.mid(4) + rows;
+    QCOMPARE(model->rowCount(), expected.size());
+    for (int row = 0; row < expected.size(); ++row) {
+        for (int column = 0; column < MyTableModel::ColumnCount; ++column)
+            QCOMPARE(model->cellText(row, column), expected.at(row).cells[column]);
+    }
 }
 
 void tst_MyTableModel::dataAndSetDataAnswerOnlyTextRoles()

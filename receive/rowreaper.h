@@ -1,0 +1,34 @@
+#pragma once
+
+// Frees table rows on a thread of its own. Trimming a large table removes thousands of
+// rows whose texts have long left the processor cache; handing them here keeps that work
+// off the GUI thread. The thread starts with the first rows handed over; destruction
+// frees whatever is still waiting and joins it.
+
+#include "receive/mytablemodel.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class RowReaper
+{
+public:
+    RowReaper() = default;
+    ~RowReaper();
+    RowReaper(const RowReaper &) = delete;
+    RowReaper &operator=(const RowReaper &) = delete;
+
+    void discard(std::deque<FrameRow> &&rows);
+
+private:
+    void run();
+
+    std::mutex mutex; // std::mutex: visible to the thread sanitizer
+    std::condition_variable wake;
+    std::vector<std::deque<FrameRow>> waiting;
+    bool stopping = false;
+    std::thread thread;
+};
