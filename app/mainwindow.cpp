@@ -80,6 +80,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // Hiding the dock while the widgets go away must not reach this half-destroyed window.
+    disconnect(logDock, nullptr, this, nullptr);
     refreshTimer.stop();
     rateTimer.stop();
     stopWorkers();
