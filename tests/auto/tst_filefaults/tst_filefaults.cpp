@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <functional>
 #include <mutex>
 
 // File faults: a recording that cannot be kept (full device, folder or file gone while
@@ -28,6 +29,8 @@ private slots:
     void replayOfBrokenFileSendsWhatItCan();
     void replayOfBinaryFileEnds();
     void replaySkipsRowsTheAdapterRefused();
+    void replayEndsWhenAdapterRefusesEveryRow_data();
+    void replayEndsWhenAdapterRefusesEveryRow();
     void malformedSettingsKeptAsideAtStartUp_data();
     void malformedSettingsKeptAsideAtStartUp();
 
@@ -38,7 +41,7 @@ private:
         QList<uint> ends;
         QList<ModelItem> queued;
     };
-    Replay replay(const QString &path, int repeat);
+    Replay replay(const QString &path, int repeat, const std::function<void()> &whileRunning = {});
 
     std::unique_ptr<FaultFixture> fixture;
 };
@@ -161,7 +164,8 @@ void tst_FileFaults::recordingStopsWhenFileVanishes()
 }
 
 // Runs a file job of the channel-index-0 send thread on channel 1 without pauses.
-tst_FileFaults::Replay tst_FileFaults::replay(const QString &path, int repeat)
+tst_FileFaults::Replay tst_FileFaults::replay(const QString &path, int repeat,
+                                              const std::function<void()> &whileRunning)
 {
     Replay result;
     std::mutex mutex;
@@ -182,8 +186,13 @@ tst_FileFaults::Replay tst_FileFaults::replay(const QString &path, int repeat)
         Qt::DirectConnection);
     sender.setSendFile(path, repeat, 0, 0);
     sender.start();
-    if (!sender.wait(120000))
-        qFatal("file replay did not end");
+    if (whileRunning)
+        whileRunning();
+    if (!sender.wait(60000)) {
+        sender.stop();
+        sender.wait();
+        result.log << QStringLiteral("(the replay did not end by itself)");
+    }
     std::lock_guard<std::mutex> lock(mutex);
     result.queued = takePending();
     return result;
@@ -253,6 +262,43 @@ void tst_FileFaults::replaySkipsRowsTheAdapterRefused()
     QCOMPARE(idsOf(r.queued), QList<uint32_t>({0x10, 0x11, 0x13, 0x14}));
     QCOMPARE(r.log.size(), 2); // start and completion, no line per row
     QCOMPARE(fixture->sim->transmittedFrames(0), uint64_t(4));
+}
+
+void tst_FileFaults::replayEndsWhenAdapterRefusesEveryRow_data()
+{
+    QTest::addColumn<bool>("unplugged");
+    QTest::addColumn<int>("repeat");
+    QTest::newRow("adapter unplugged during endless replay") << true << -1;
+    QTest::newRow("listen-only channel, endless") << false << -1;
+    QTest::newRow("listen-only channel, three passes") << false << 3;
+}
+
+// Rows the adapter refuses are skipped, but a pass in which it refused every row means
+// nothing can be sent: the job ends with the error line instead of running on silently
+// (an endless replay would never end, and would keep the main window from noticing that
+// the adapter is gone) or reporting completion.
+void tst_FileFaults::replayEndsWhenAdapterRefusesEveryRow()
+{
+    QFETCH(bool, unplugged);
+    QFETCH(int, repeat);
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(initCan(0, unplugged ? 0 : 1)); // work mode 1: listen only
+    QVERIFY(startCan(0));
+    QByteArray content = "header\n";
+    for (int i = 0; i < 3; ++i)
+        content += csvRow(i + 1, "10:00:00.000", "0x7", "标准帧", 1, "CAN", "01 ");
+    fixture->writeFile("/rows.csv", content);
+    SimulatedAdapter &sim = *fixture->sim;
+    const Replay r = replay(fixture->path("/rows.csv"), repeat, [&] {
+        if (!unplugged)
+            return;
+        for (int i = 0; i < 100000 && sim.transmittedFrames(0) < 20; ++i)
+            QThread::msleep(1);
+        sim.unplug();
+    });
+    QCOMPARE(r.ends, QList<uint>({0, 1}));
+    QCOMPARE(r.log.last(), QString("文件发送错误！"));
+    QCOMPARE(uint64_t(r.queued.size()), sim.transmittedFrames(0));
 }
 
 void tst_FileFaults::malformedSettingsKeptAsideAtStartUp_data()
