@@ -236,6 +236,21 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     QCOMPARE(c.totals[Ch2Tx], uint64_t(0));
     QCOMPARE(w->frameModel()->rowCount(), rows.size());
     QCOMPARE(w->findChild<QLabel *>("labelCh2RxCnt")->text(), QString::number(ids[2].size()));
+
+    // Plugged in again, the adapter opens and the window receives as before.
+    sim.replug();
+    QVERIFY(openBothChannels());
+    QVERIFY(queryDeviceInfo() != 0);
+    w->applyOpenedChannels(started);
+    QVERIFY(w->receiveThread(0)->isRunning() && w->receiveThread(1)->isRunning());
+    QVERIFY(w->sendPanels()->isSendEnabled(0));
+    CanRxRecord frame{};
+    frame.id = 0x55;
+    QVERIFY(sim.injectFrame(1, frame));
+    const uint64_t before = c.totals[Ch2Rx];
+    QTRY_COMPARE_WITH_TIMEOUT(w->counters().totals[Ch2Rx], before + 1, 60000);
+    w->updateRates();
+    QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - SN:"));
 }
 
 void tst_DeviceFaults::transmitFailureInLongerJob_data()
