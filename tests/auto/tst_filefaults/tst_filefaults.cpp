@@ -306,7 +306,7 @@ void tst_FileFaults::malformedSettingsKeptAsideAtStartUp_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("trailing separator") << QByteArray("listCount,50;merge,1;");
     QTest::newRow("entry without value") << QByteArray("listCount,50;merge");
-    QTest::newRow("binary") << QByteArray("\x01\xFF,\xFE;;\x00\x00\x7F,,,", 14);
+    QTest::newRow("binary") << QByteArray("\x01\xFF,\xFE;;\x00\x00\x7F,,,", 12);
 }
 
 void tst_FileFaults::malformedSettingsKeptAsideAtStartUp()
