@@ -37,8 +37,18 @@ void recvThread::resetLastIds()
     lastFdId = 0;
 }
 
+recvThread::~recvThread()
+{
+    // Orders the end of the last run before the members are destroyed.
+    if (!isRunning()) {
+        runMutex.lock();
+        runMutex.unlock();
+    }
+}
+
 void recvThread::run()
 {
+    std::lock_guard<std::mutex> running(runMutex);
     if (!stopRequested)
         receiveLoop();
     stopRequested = false;

@@ -10,12 +10,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 class recvThread : public QThread
 {
     Q_OBJECT
 public:
     explicit recvThread(uint32_t channel);
+    ~recvThread() override;
 
     void setReceiveParams(int scanInterval, int frameCount);
     void stop();
@@ -48,6 +50,7 @@ private:
     static bool idFollows(uint32_t previous, uint32_t current, uint32_t wrapAfter);
 
     const uint32_t channel;
+    std::mutex runMutex; // held by run
     std::atomic<bool> stopRequested{false};
     std::atomic<int32_t> framesPerRead{1000};
     std::atomic<uint32_t> lastCanId{0};

@@ -1,0 +1,105 @@
+#include "bench/tablebench.h"
+
+#include "app/mainwindow.h"
+#include "bench/benchmetrics.h"
+#include "bench/benchreport.h"
+#include "bench/benchrig.h"
+#include "receive/frameformat.h"
+#include "receive/mytablemodel.h"
+#include "receive/pendingframes.h"
+
+#include <QElapsedTimer>
+#include <QTime>
+
+#include <cstring>
+
+namespace {
+
+constexpr int FillChunk = 6000;
+
+} // namespace
+
+TableBench::TableBench(int rows, int burst, int repeats)
+    : tableRows(rows), burstRows(burst), refreshRepeats(repeats)
+{
+}
+
+void TableBench::run(BenchReport &out)
+{
+    measureRowMemory(out);
+    measureRefresh(out);
+}
+
+QList<ModelItem> TableBench::classicItems(int count)
+{
+    QList<ModelItem> items;
+    items.reserve(count);
+    CanRxRecord record{};
+    record.length = 8;
+    // Each row gets its own time text, formatted as the refresh formats it; the time of
+    // day is read once (each read may stat the zone file).
+    const QTime now = QTime::currentTime();
+    for (int i = 0; i < count; ++i, ++sequence) {
+        record.id = 0x100 + uint32_t(sequence % 4);
+        record.timeStamp = 1000000 + sequence * 33;
+        std::memcpy(record.data, &sequence, sizeof(sequence));
+        ModelItem item = formatRxFrame(0, record, true);
+        item.index = QString::number(sequence + 1);
+        item.systemTime = now.toString(QStringLiteral("hh:mm:ss.zzz"));
+        items.append(item);
+    }
+    return items;
+}
+
+// Heap handed out for the rows of a bare model, filled in refresh-sized batches.
+void TableBench::measureRowMemory(BenchReport &out)
+{
+    MyTableModel model;
+    const int64_t heapBefore = heapInUse();
+    const int64_t rssBefore = sampleMemory().rssKb;
+    for (int filled = 0; filled < tableRows; filled += FillChunk) {
+        QList<FrameRow> rows;
+        const QList<ModelItem> items = classicItems(std::min(FillChunk, tableRows - filled));
+        for (const ModelItem &item : items)
+            rows << FrameRow::fromItem(item);
+        model.appendRows(rows);
+    }
+    const double rows = double(std::max(model.rowCount(), 1));
+    out.figure(QStringLiteral("table_rows"), qint64(model.rowCount()));
+    out.figure(QStringLiteral("table_heap_bytes_per_classic_row"),
+               double(heapInUse() - heapBefore) / rows, 1);
+    out.figure(QStringLiteral("table_rss_bytes_per_classic_row"),
+               double(sampleMemory().rssKb - rssBefore) * 1024.0 / rows, 1);
+}
+
+// The real refresh of the main window, with its view, on a full table.
+void TableBench::measureRefresh(BenchReport &out)
+{
+    RigOptions options;
+    options.listLimit = uint32_t(tableRows);
+    options.refreshMs = 3600 * 1000; // refreshes run only when measured
+    BenchRig rig(options);
+    MainWindow &window = rig.window();
+    for (int filled = 0; filled < tableRows; filled += FillChunk) {
+        appendPending(classicItems(std::min(FillChunk, tableRows - filled)));
+        window.refreshDisplay();
+    }
+    BenchRig::runEventLoop(50);
+    Distribution times;
+    Distribution cpuTimes;
+    for (int i = 0; i < refreshRepeats; ++i) {
+        appendPending(classicItems(burstRows));
+        QElapsedTimer timer;
+        const double cpuBefore = threadCpuMs();
+        timer.start();
+        window.refreshDisplay();
+        times.add(double(timer.nsecsElapsed()) / 1e6);
+        cpuTimes.add(threadCpuMs() - cpuBefore);
+        BenchRig::runEventLoop(20); // the view paints between refreshes
+    }
+    out.figure(QStringLiteral("table_refresh_rows"), qint64(window.frameModel()->rowCount()));
+    out.figure(QStringLiteral("table_refresh_trim_append_ms_median"), times.percentile(0.5), 3);
+    out.figure(QStringLiteral("table_refresh_trim_append_ms_max"), times.max(), 3);
+    out.figure(QStringLiteral("table_refresh_trim_append_cpu_ms_median"), cpuTimes.percentile(0.5),
+               3);
+}

@@ -1,0 +1,93 @@
+#include "bench/targets.h"
+
+#include "bench/benchreport.h"
+#include "bench/receivebench.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr uint32_t BusMaximumPerChannel = 30000;
+constexpr double TargetSeconds = 60;
+constexpr double MaxProgramCores = 0.5;
+constexpr double MaxLoopLatencyP99Ms = 50;
+constexpr double MaxRssGrowthKb = 2048;
+constexpr double MinLosslessAggregateRate = 300000;
+constexpr int TableRows = 1000000;
+constexpr int BurstRows = 6000;
+constexpr double MaxBytesPerClassicRow = 400;
+constexpr double MaxRefreshMs = 20;
+constexpr double MinEndlessRate = BusMaximumPerChannel;
+constexpr double MaxCyclicErrorPercent = 1;
+
+} // namespace
+
+Targets::Targets(BenchReport &report) : out(report) {}
+
+void Targets::checkReceive(const ReceiveOptions &options, const ReceiveFigures &f)
+{
+    if (options.ratePerChannel < BusMaximumPerChannel || !options.record ||
+        options.seconds < TargetSeconds)
+        out.text(QStringLiteral("target_conditions"),
+                 QStringLiteral("weaker than 30000 frames/s per channel with recording for 60 s"));
+    const double wall = std::max(f.cpu.wall, 1e-9);
+    // A run given up early (the program fell behind) did not last long enough for the
+    // CPU and memory figures to count.
+    const bool complete = !f.abandoned;
+    out.target(QStringLiteral("rx_zero_loss"), f.lossless(), QStringLiteral("0 frames lost"));
+    out.target(QStringLiteral("cpu_cores_program"),
+               complete && f.cpu.program() / wall <= MaxProgramCores,
+               QStringLiteral("<= 0.5 core, simulated bus excluded"));
+    out.target(QStringLiteral("loop_latency_ms_p99"),
+               f.loopLatencyMs.percentile(0.99) < MaxLoopLatencyP99Ms, QStringLiteral("< 50 ms"));
+    out.target(QStringLiteral("rss_growth_kb"),
+               complete && double(f.memoryEnd.rssKb - f.memoryQuarter.rssKb) < MaxRssGrowthKb,
+               QStringLiteral("< 2048 kB"));
+}
+
+void Targets::checkMaxRate(double best)
+{
+    out.target(QStringLiteral("max_lossless_rate_total"), best >= MinLosslessAggregateRate,
+               QStringLiteral(">= 300000 frames/s"));
+}
+
+void Targets::checkTable(int tableRows, int burstRows)
+{
+    if (tableRows != TableRows || burstRows != BurstRows)
+        out.text(QStringLiteral("target_conditions_table"),
+                 QStringLiteral("table size differs from 1,000,000 rows"));
+    out.target(QStringLiteral("table_heap_bytes_per_classic_row"),
+               out.value(QStringLiteral("table_heap_bytes_per_classic_row")) <=
+                   MaxBytesPerClassicRow,
+               QStringLiteral("<= 400 bytes"));
+    // GUI-thread CPU time: on a shared machine the wall time measures the scheduler.
+    out.target(QStringLiteral("table_refresh_trim_append_cpu_ms_median"),
+               out.value(QStringLiteral("table_refresh_trim_append_cpu_ms_median")) < MaxRefreshMs,
+               QStringLiteral("< 20 ms of GUI-thread CPU"));
+}
+
+void Targets::checkTransmit()
+{
+    out.target(QStringLiteral("tx_endless_interval0_frames_per_s"),
+               out.value(QStringLiteral("tx_endless_interval0_frames_per_s")) >= MinEndlessRate,
+               QStringLiteral(">= 30000 frames/s"));
+    const int intervals[] = {1, 10, 100};
+    for (int interval : intervals) {
+        const QString prefix = QStringLiteral("tx_cyclic_%1ms_").arg(interval);
+        const double error = out.value(prefix + QStringLiteral("mean_error_percent"));
+        const double drift = out.value(prefix + QStringLiteral("drift_ms"));
+        out.target(prefix + QStringLiteral("mean_error_percent"),
+                   std::fabs(error) <= MaxCyclicErrorPercent, QStringLiteral("within 1 %"));
+        out.target(prefix + QStringLiteral("drift_ms"), std::fabs(drift) < interval,
+                   QStringLiteral("under one period over the run"));
+    }
+}
+
+int Targets::finish()
+{
+    const QStringList missed = out.failures();
+    out.text(QStringLiteral("targets_checked"), QString::number(out.targetsChecked()));
+    out.text(QStringLiteral("targets_missed"),
+             missed.isEmpty() ? QStringLiteral("none") : missed.join(QLatin1Char(',')));
+    return missed.isEmpty() ? 0 : 1;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// The speed and memory targets, checked against the figures of a run (--check).
+
+class BenchReport;
+struct ReceiveFigures;
+struct ReceiveOptions;
+
+class Targets
+{
+public:
+    explicit Targets(BenchReport &out);
+
+    // At bus maximum on both channels (30,000 frames/s each) with display and recording.
+    void checkReceive(const ReceiveOptions &options, const ReceiveFigures &figures);
+    void checkMaxRate(double bestAggregateRate);
+    void checkTable(int tableRows, int burstRows);
+    void checkTransmit();
+    // Prints the summary; returns the exit status (1 when a target was missed).
+    int finish();
+
+private:
+    BenchReport &out;
+};

@@ -1,0 +1,127 @@
+#include "bench/transmitbench.h"
+
+#include "app/mainwindow.h"
+#include "bench/benchreport.h"
+#include "bench/benchrig.h"
+#include "receive/mytablemodel.h"
+#include "receive/pendingframes.h"
+#include "transmit/sendthread.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int TimeStampColumn = 2;
+constexpr int ChannelColumn = 3;
+constexpr int DirectionColumn = 4;
+
+} // namespace
+
+TransmitBench::TransmitBench(double seconds, int periods)
+    : secondsPerJob(seconds), minPeriods(periods)
+{
+}
+
+void TransmitBench::run(BenchReport &out)
+{
+    RigOptions options;
+    BenchRig rig(options);
+    if (!rig.open())
+        qFatal("The simulated adapter did not open");
+    model = rig.window().frameModel();
+    connect(model, &MyTableModel::rowsInserted, this, &TransmitBench::onRowsInserted);
+    const uint32_t intervals[] = {1, 10, 100};
+    for (uint32_t interval : intervals) {
+        const double seconds = std::max(secondsPerJob, interval * minPeriods / 1000.0);
+        runCyclic(rig, 0, interval, seconds);
+        reportCyclic(cyclicFigures(interval, stamps[1]), out);
+    }
+    disconnect(model, nullptr, this, nullptr);
+    endlessRate(rig, out);
+}
+
+void TransmitBench::reportCyclic(const CyclicFigures &f, BenchReport &out)
+{
+    const QString prefix = QStringLiteral("tx_cyclic_%1ms_").arg(f.intervalMs);
+    out.figure(prefix + QStringLiteral("frames"), qint64(f.frames));
+    out.figure(prefix + QStringLiteral("mean_period_ms"), f.meanPeriodMs, 4);
+    out.figure(prefix + QStringLiteral("mean_error_percent"), f.meanErrorPercent, 3);
+    out.figure(prefix + QStringLiteral("p99_error_ms"), f.p99ErrorMs, 3);
+    out.figure(prefix + QStringLiteral("drift_ms"), f.driftMs, 3);
+}
+
+// One frame per call, classic 8-byte standard frames, as the send panels hand them over.
+void TransmitBench::startJob(BenchRig &rig, uint32_t ch, uint32_t intervalMs)
+{
+    static const uint8_t data[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    sendThread *thread = rig.window().transmitThread(int(ch));
+    thread->setSendData(0x123, false, 0, 0, false, data, 8, true, -1, 1, intervalMs, 0, 0);
+    thread->start(QThread::InheritPriority);
+}
+
+void TransmitBench::stopJob(BenchRig &rig, uint32_t ch)
+{
+    sendThread *thread = rig.window().transmitThread(int(ch));
+    thread->stop();
+    while (!thread->wait(10))
+        BenchRig::runEventLoop(5);
+}
+
+// The send thread's CPU time shows what the rate would be on an idle machine.
+void TransmitBench::endlessRate(BenchRig &rig, BenchReport &out)
+{
+    const uint64_t before = rig.adapter().transmittedFrames(0);
+    const CpuSample start = sampleCpu();
+    startJob(rig, 0, 0);
+    BenchRig::runEventLoop(int(secondsPerJob * 1000));
+    const uint64_t sent = rig.adapter().transmittedFrames(0) - before;
+    const CpuSample used = sampleCpu() - start;
+    stopJob(rig, 0);
+    const double wall = std::max(used.wall, 1e-9);
+    out.figure(QStringLiteral("tx_endless_interval0_frames_per_s"), double(sent) / wall, 0);
+    out.figure(QStringLiteral("tx_endless_send_thread_cpu_cores"), used.send / wall, 3);
+    out.figure(QStringLiteral("tx_endless_frames_per_send_cpu_s"),
+               double(sent) / std::max(used.send, 1e-9), 0);
+    out.figure(QStringLiteral("tx_endless_cpu_cores_program"), used.program() / wall, 3);
+}
+
+void TransmitBench::runCyclic(BenchRig &rig, uint32_t ch, uint32_t intervalMs, double seconds)
+{
+    stamps[0].clear();
+    stamps[1].clear();
+    startJob(rig, ch, intervalMs);
+    BenchRig::runEventLoop(int(seconds * 1000));
+    stopJob(rig, ch);
+    rig.drain(5000);
+}
+
+void TransmitBench::onRowsInserted(const QModelIndex &, int first, int last)
+{
+    for (int row = first; row <= last; ++row) {
+        if (model->cellText(row, DirectionColumn) != QLatin1String("Rx"))
+            continue;
+        const int receiver = model->cellText(row, ChannelColumn) == QLatin1String("2") ? 1 : 0;
+        bool ok = false;
+        const uint64_t stamp = model->cellText(row, TimeStampColumn).mid(2).toULongLong(&ok, 16);
+        if (ok)
+            stamps[receiver].append(stamp);
+    }
+}
+
+CyclicFigures TransmitBench::cyclicFigures(uint32_t intervalMs, const QVector<uint64_t> &t) const
+{
+    CyclicFigures f;
+    f.intervalMs = intervalMs;
+    f.frames = t.size();
+    if (t.size() < 2)
+        return f;
+    Distribution errors;
+    for (int i = 1; i < t.size(); ++i)
+        errors.add(std::fabs(double(t[i] - t[i - 1]) / 1000.0 - intervalMs));
+    const double span = double(t.last() - t.first()) / 1000.0;
+    f.meanPeriodMs = span / (t.size() - 1);
+    f.meanErrorPercent = (f.meanPeriodMs - intervalMs) * 100.0 / intervalMs;
+    f.p99ErrorMs = errors.percentile(0.99);
+    f.driftMs = span - double(t.size() - 1) * intervalMs;
+    return f;
+}
