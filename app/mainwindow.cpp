@@ -325,6 +325,10 @@ void MainWindow::runDeviceOperations()
 
 void MainWindow::applyOpenedChannels(const bool started[2])
 {
+    // The presence check is skipped while sending, so a job started at once after the
+    // dialog would otherwise leave an adapter that vanishes meanwhile open for good.
+    if (isDeviceOpen() && (started[0] || started[1]))
+        deviceWasOpen = true;
     for (uint32_t ch = 0; ch < 2; ++ch) {
         if (!started[ch]) {
             sendPanels()->setSendEnabled(ch, isChannelOpen(ch));

@@ -2,6 +2,8 @@
 
 #include "record/csvformat.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // Characters collected before a long batch is written out (512 kB as UTF-16): bounds
@@ -62,7 +64,13 @@ bool CsvRecorder::flush()
 {
     if (!file.isOpen())
         return fail(QStringLiteral("The recording file is not open"));
-    return file.flush() || fail(file.errorString());
+    if (!file.flush())
+        return fail(file.errorString());
+    // An open file can outlive its folder or name; writes then still succeed but the
+    // rows end up nowhere the user can find them.
+    if (!QFileInfo::exists(file.fileName()))
+        return fail(QStringLiteral("The recording file no longer exists: ") + file.fileName());
+    return true;
 }
 
 void CsvRecorder::close()

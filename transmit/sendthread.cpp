@@ -320,28 +320,39 @@ void sendThread::runFileJob()
         emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
         return;
     }
-    runPasses(reader);
+    const bool accepted = runPasses(reader);
     reader.close();
-    if (!stopRequested)
+    if (!accepted)
+        emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
+    else if (!stopRequested)
         emitLog(trByLanguage("文件发送完成！", "文件發送完成！", "File transmission completed!"));
     else
         emitLog(trByLanguage("文件中止发送！", "文件中止發送！", "File Aborted Sending!"));
 }
 
-void sendThread::runPasses(CsvFrameReader &reader)
+// False when a pass ended with every row refused by the adapter (gone, or its channel
+// only listening): another pass would fare no better.
+bool sendThread::runPasses(CsvFrameReader &reader)
 {
     if (fileRepeat == -1) {
         while (!stopRequested) {
-            if (runPass(reader) == 0)
+            const int rows = runPass(reader);
+            if (rows < 0)
+                return false;
+            if (rows == 0)
                 msleep(IdlePassPauseMs);
         }
-        return;
+        return true;
     }
-    for (int32_t pass = 0; pass < fileRepeat && !stopRequested; ++pass)
-        runPass(reader);
+    for (int32_t pass = 0; pass < fileRepeat && !stopRequested; ++pass) {
+        if (runPass(reader) < 0)
+            return false;
+    }
+    return true;
 }
 
-// One pass over the file; returns the number of rows sent.
+// One pass over the file; returns the number of rows sent, or -1 when the adapter
+// refused every frame row of a pass that ran to its end on an open channel.
 int sendThread::runPass(CsvFrameReader &reader)
 {
     if (!reader.rewind())
@@ -351,12 +362,17 @@ int sendThread::runPass(CsvFrameReader &reader)
     SentFrameBatch sent;
     QStringList fields;
     int rows = 0;
+    int frameRows = 0;
     while (!stopRequested && anyChannelOpen() && reader.readRow(fields)) {
+        if (!fields.isEmpty())
+            ++frameRows;
         if (replayRow(fields, pacer, sent))
             ++rows;
         sent.flushIfDue();
     }
     sent.flush();
+    if (rows == 0 && frameRows > 0 && !stopRequested && anyChannelOpen() && reader.atEnd())
+        return -1;
     return rows;
 }
 

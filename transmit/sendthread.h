@@ -70,7 +70,7 @@ private:
     QString failureMessage() const;
 
     void runFileJob();
-    void runPasses(CsvFrameReader &reader);
+    bool runPasses(CsvFrameReader &reader);
     int runPass(CsvFrameReader &reader);
     bool replayRow(const QStringList &fields, SendPacer &pacer, SentFrameBatch &sent);
     bool pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer);

@@ -1,0 +1,100 @@
+#pragma once
+
+// Shared set-up of the fault tests: a private LARKSPUR_HOME with fresh settings, a
+// simulated adapter behind the device layer, a recording message sink, and helpers that
+// open both channels and read back what the main window shows and records.
+
+#include "app/mainwindow.h"
+#include "device/devicelayer.h"
+#include "device/dialognotifier.h"
+#include "device/simulatedadapter.h"
+#include "receive/pendingframes.h"
+#include "settings/resourcepaths.h"
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include <memory>
+
+class FaultFixture
+{
+public:
+    FaultFixture()
+    {
+        qputenv("LARKSPUR_HOME", home.path().toUtf8());
+        QDir(home.path()).mkpath(QStringLiteral("config"));
+        loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+        sim = std::make_shared<SimulatedAdapter>();
+        setVendorBackend(sim);
+        resetDeviceState();
+        setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
+        setLanguageIndex(0);
+        takePending();
+        resetFrameIndex();
+    }
+    ~FaultFixture()
+    {
+        window.reset();
+        closeDevice();
+        setMessageSink({});
+        setVendorBackend(nullptr);
+        takePending();
+    }
+    FaultFixture(const FaultFixture &) = delete;
+    FaultFixture &operator=(const FaultFixture &) = delete;
+
+    QString path(const QString &relative) const { return home.path() + relative; }
+
+    void writeFile(const QString &relative, const QByteArray &content) const
+    {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile file(path(relative));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(content);
+    }
+
+    MainWindow *open()
+    {
+        window = std::make_unique<MainWindow>();
+        return window.get();
+    }
+
+    QString log() const { return window ? window->logText()->toPlainText() : QString(); }
+
+    QTemporaryDir home;
+    std::shared_ptr<SimulatedAdapter> sim;
+    std::unique_ptr<MainWindow> window;
+    QList<DialogMessage> messages;
+};
+
+// Opens the adapter and starts both channels at the same bit rates, so that a frame sent
+// on one reaches the other.
+inline bool openBothChannels()
+{
+    if (!openDevice(FerruleDeviceType, 0, 0))
+        return false;
+    for (uint32_t ch = 0; ch < 2; ++ch) {
+        if (!setCanFdStandard(ch, 0) || !setBaudRate(ch, 500000, 2000000) || !initCan(ch, 0) ||
+            !startCan(ch))
+            return false;
+    }
+    return true;
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The frame lines of a recording (the header line left out).
+inline QStringList recordedRows(const QString &path)
+{
+    QStringList lines = QString::fromUtf8(readAll(path)).split('\n', Qt::SkipEmptyParts);
+    if (!lines.isEmpty())
+        lines.removeFirst();
+    return lines;
+}
