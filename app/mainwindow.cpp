@@ -354,9 +354,8 @@ void MainWindow::setLa()
                                            "Frame", "类型", "DLC", "CAN-FD", "数据"},
                                           {"序號", "系統時間", "時間標識", "通道", "收/發", "ID",
                                            "Frame", "類型", "DLC", "CAN-FD", "數據"},
-                                          {"index", "system time", "time stamp", "channel",
-                                           "Rx/Tx", "ID", "Frame", "type", "DLC", "CAN-FD",
-                                           "data"}};
+                                          {"index", "system time", "time stamp", "channel", "Rx/Tx",
+                                           "ID", "Frame", "type", "DLC", "CAN-FD", "data"}};
     model->setHeaderLabels(labels[current]);
     mainMenus->applyTexts(current, display->listLimit());
 }

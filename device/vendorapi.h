@@ -30,8 +30,8 @@ struct BoardInfo
     uint16_t interfaceVersion;
     uint16_t irqNumber;
     uint8_t channelCount;
-    char serialNumber[20];  // NUL-padded
-    char hardwareType[40];  // NUL-terminated
+    char serialNumber[20]; // NUL-padded
+    char hardwareType[40]; // NUL-terminated
     uint8_t reserved[9];
 };
 static_assert(sizeof(BoardInfo) == 80, "BoardInfo is 80 bytes");
@@ -48,7 +48,8 @@ struct CanTxRecord
     uint8_t length; // 0-8
     uint8_t reserved[3];
     uint8_t data[8];
-    uint32_t transmitType; // 0 normal, 1 single-shot, 2 self-reception, 3 single-shot self-reception
+    uint32_t
+        transmitType; // 0 normal, 1 single-shot, 2 self-reception, 3 single-shot self-reception
 };
 static_assert(sizeof(CanTxRecord) == 20, "CanTxRecord is 20 bytes");
 
@@ -102,23 +103,25 @@ class VendorApi
 public:
     virtual ~VendorApi() = default;
 
-    virtual uint32_t openDevice(uint32_t deviceType, uint32_t deviceIndex, uint32_t reserved) = 0; // 1
-    virtual uint32_t closeDevice(uint32_t device) = 0;                                            // 2
-    virtual uint32_t readBoardInfo(uint32_t device, BoardInfo *info) = 0;                         // 3
-    virtual uint32_t deviceStatus(uint32_t device) = 0;                                           // 4
+    virtual uint32_t openDevice(uint32_t deviceType, uint32_t deviceIndex,
+                                uint32_t reserved) = 0;                   // 1
+    virtual uint32_t closeDevice(uint32_t device) = 0;                    // 2
+    virtual uint32_t readBoardInfo(uint32_t device, BoardInfo *info) = 0; // 3
+    virtual uint32_t deviceStatus(uint32_t device) = 0;                   // 4
     virtual uint32_t initCan(uint32_t device, uint32_t channelIndex,
                              const ChannelInitConfig *config) = 0; // 5
     virtual uint32_t startCan(uint32_t channel) = 0;               // 6
     virtual uint32_t resetCan(uint32_t channel) = 0;               // 7
-    virtual uint32_t transmit(uint32_t channel, const CanTxRecord *records, uint32_t count) = 0; // 12
+    virtual uint32_t transmit(uint32_t channel, const CanTxRecord *records,
+                              uint32_t count) = 0; // 12
     virtual uint32_t receive(uint32_t channel, CanRxRecord *records, uint32_t capacity,
                              int32_t waitMs) = 0; // 13
     virtual uint32_t transmitFd(uint32_t channel, const CanFdTxRecord *records,
                                 uint32_t count) = 0; // 14
     virtual uint32_t receiveFd(uint32_t channel, CanFdRxRecord *records, uint32_t capacity,
-                               int32_t waitMs) = 0;                               // 15
-    virtual PropertyTable *getPropertyTable(uint32_t device) = 0;                 // 16
-    virtual uint32_t switchToUpdateMode(uint32_t device) = 0;                     // 32
+                               int32_t waitMs) = 0;               // 15
+    virtual PropertyTable *getPropertyTable(uint32_t device) = 0; // 16
+    virtual uint32_t switchToUpdateMode(uint32_t device) = 0;     // 32
     virtual uint32_t setArbitrationBaudRate(uint32_t device, uint32_t channelIndex,
                                             uint32_t bitRate) = 0; // 33
     virtual uint32_t setDataBaudRate(uint32_t device, uint32_t channelIndex,

@@ -10,4 +10,7 @@ QString appBaseDir()
     return QCoreApplication::applicationDirPath();
 }
 
-QString appFilePath(const QString &relative) { return appBaseDir() + relative; }
+QString appFilePath(const QString &relative)
+{
+    return appBaseDir() + relative;
+}

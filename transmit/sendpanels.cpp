@@ -45,7 +45,10 @@ SendPanels::SendPanels(QWidget *parent)
     connect(fileDialogWindow.get(), &fileDlg::stop, this, &SendPanels::stopFileSend);
 }
 
-SendPanels::~SendPanels() { delete ui; }
+SendPanels::~SendPanels()
+{
+    delete ui;
+}
 
 void SendPanels::setupPanel(int channel)
 {

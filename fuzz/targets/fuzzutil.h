@@ -19,9 +19,8 @@ inline QString homeDir()
     static int argc = 1;
     static char name[] = "fuzz";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication *app = QCoreApplication::instance()
-                                       ? nullptr
-                                       : new QCoreApplication(argc, argv);
+    static QCoreApplication *app =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
     (void)app;
     static QTemporaryDir dir;
     static bool made = [] {
