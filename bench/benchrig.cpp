@@ -46,6 +46,8 @@ bool BenchRig::open()
 {
     if (!openDevice(FerruleDeviceType, 0, 0))
         return false;
+    // As the open-device dialog does: the one-second presence watch reads this summary.
+    queryDeviceInfo();
     const StartupResult result = startChannels(3);
     if (!result.failure.isEmpty() || !result.started[0] || !result.started[1])
         return false;
