@@ -9,4 +9,4 @@ export QT_QPA_PLATFORM=offscreen
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/config"
-LARKSPUR_HOME=$home exec "$build/bin/larkspur_bench" --soak --check "$@"
+LARKSPUR_HOME=$home "$build/bin/larkspur_bench" --soak --check "$@"

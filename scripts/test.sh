@@ -13,11 +13,27 @@ jobs=$(nproc)
 configs=${LARKSPUR_TEST_CONFIGS:-normal asan tsan fuzz}
 export QT_QPA_PLATFORM=offscreen
 status=0
+passed=0
+failed=0
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
 
 run_ctest() { # <build dir> [ctest args...]
     local dir=$1
     shift
-    (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") || status=1
+    (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") | tee "$summary" || status=1
+    [ "${PIPESTATUS[0]}" = 0 ] || status=1
+    local line
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$summary" | tail -n 1)
+    if [ -n "$line" ]; then
+        local f t
+        f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+        t=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$line")
+        failed=$((failed + f))
+        passed=$((passed + t - f))
+    else
+        status=1
+    fi
 }
 
 for config in $configs; do
@@ -53,4 +69,6 @@ for config in $configs; do
         ;;
     esac
 done
+echo "All configurations ($configs):"
+echo "total: $passed passed, $failed failed"
 exit $status
