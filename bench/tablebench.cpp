@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int FillChunk = 6000;
+constexpr int ReleaseWaitMs = 5000;
+constexpr int ReleasePollMs = 200;
 
 } // namespace
 
@@ -68,8 +70,31 @@ void TableBench::measureRowMemory(BenchReport &out)
     out.figure(QStringLiteral("table_rows"), qint64(model.rowCount()));
     out.figure(QStringLiteral("table_heap_bytes_per_classic_row"),
                double(heapInUse() - heapBefore) / rows, 1);
+    const int64_t rssFilled = sampleMemory().rssKb;
     out.figure(QStringLiteral("table_rss_bytes_per_classic_row"),
-               double(sampleMemory().rssKb - rssBefore) * 1024.0 / rows, 1);
+               double(rssFilled - rssBefore) * 1024.0 / rows, 1);
+    model.clearRows();
+    out.figure(QStringLiteral("table_rss_returned_after_clear_percent"),
+               100.0 * double(rssFilled - rssAfterRelease(rssFilled)) /
+                   double(std::max<int64_t>(rssFilled - rssBefore, 1)),
+               1);
+}
+
+// Resident size once the cleared rows are freed and their pages handed back (the table
+// frees them on a thread of its own): polled until it stops falling, for at most 5 s.
+int64_t TableBench::rssAfterRelease(int64_t rssFilled)
+{
+    int64_t previous = rssFilled;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ReleaseWaitMs) {
+        BenchRig::runEventLoop(ReleasePollMs);
+        const int64_t now = sampleMemory().rssKb;
+        if (now < rssFilled && now == previous)
+            break;
+        previous = now;
+    }
+    return previous;
 }
 
 // The real refresh of the main window, with its view, on a full table.
