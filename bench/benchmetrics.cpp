@@ -131,6 +131,13 @@ void nameCurrentThread(const char *name)
     pthread_setname_np(pthread_self(), name);
 }
 
+void Distribution::prepare(int count)
+{
+    values.clear();
+    values.resize(count); // zero-filled: every page is resident from here on
+    values.resize(0);     // keeps the capacity
+}
+
 double Distribution::percentile(double fraction) const
 {
     if (values.isEmpty())

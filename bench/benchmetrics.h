@@ -43,6 +43,9 @@ void nameCurrentThread(const char *name);
 class Distribution
 {
 public:
+    // Takes the room for count samples up front and touches it, so that collecting them
+    // does not show as the program's memory growth.
+    void prepare(int count);
     void add(double value) { values.append(value); }
     int count() const { return values.size(); }
     double percentile(double fraction) const;

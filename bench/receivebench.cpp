@@ -60,6 +60,7 @@ ReceiveFigures ReceiveBench::run()
 // Generation window: traffic on, memory taken at a quarter and at the end.
 void ReceiveBench::measure(BenchRig &bench)
 {
+    prepareSamples();
     clock.start();
     armProbe();
     const qint64 totalMs = qint64(options.seconds * 1000);
@@ -77,6 +78,17 @@ void ReceiveBench::measure(BenchRig &bench)
     figures.generated[0] = bench.adapter().generatedFrames(0);
     figures.generated[1] = bench.adapter().generatedFrames(1);
     figures.backlogAtEnd = bench.generated() - bench.window().counters().framesTaken;
+}
+
+// Room for every sample of the run, taken before memory is measured (a 10-minute soak
+// collects a few megabytes of them). Late probes and refreshes only make fewer samples.
+void ReceiveBench::prepareSamples()
+{
+    const double seconds = options.seconds + DrainTimeoutMs / 1000.0;
+    const int refreshes = int(seconds * 1000 / std::max<uint32_t>(options.refreshMs, 1)) + 1;
+    figures.loopLatencyMs.prepare(int(seconds * 1000 / ProbeIntervalMs) + 1);
+    figures.refreshPeriodMs.prepare(refreshes);
+    figures.endToEndMs.prepare(refreshes * 2 * LatencySamplesPerRefresh);
 }
 
 // Runs the event loop for ms; gives up early when the program has fallen so far behind

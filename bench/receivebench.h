@@ -68,6 +68,7 @@ private slots:
 
 private:
     void measure(BenchRig &rig);
+    void prepareSamples();
     void runSlices(BenchRig &rig, qint64 ms);
     void finish(BenchRig &rig, const QString &path);
     void armProbe();

@@ -60,10 +60,11 @@ void Targets::checkTable(int tableRows, int burstRows)
                out.value(QStringLiteral("table_heap_bytes_per_classic_row")) <=
                    MaxBytesPerClassicRow,
                QStringLiteral("<= 400 bytes"));
-    // GUI-thread CPU time: on a shared machine the wall time measures the scheduler.
-    out.target(QStringLiteral("table_refresh_trim_append_cpu_ms_median"),
-               out.value(QStringLiteral("table_refresh_trim_append_cpu_ms_median")) < MaxRefreshMs,
-               QStringLiteral("< 20 ms of GUI-thread CPU"));
+    // Wall time, as the user waits for it; on a busy machine it follows the scheduler, and
+    // the GUI thread's CPU time is printed beside it.
+    out.target(QStringLiteral("table_refresh_trim_append_ms_median"),
+               out.value(QStringLiteral("table_refresh_trim_append_ms_median")) < MaxRefreshMs,
+               QStringLiteral("< 20 ms"));
 }
 
 void Targets::checkTransmit()
