@@ -6,9 +6,8 @@
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -42,7 +41,7 @@ private:
     void setParam(int channel, const char *name, const QString &value);
     QStringList filterWrites() const;
 
-    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
 };
 
@@ -64,11 +63,8 @@ QStringList tst_ChannelStartup::filterWrites() const
 
 void tst_ChannelStartup::init()
 {
-    home = std::make_unique<QTemporaryDir>();
-    QVERIFY(home->isValid());
-    qputenv("LARKSPUR_HOME", home->path().toUtf8());
-    QDir(home->path()).mkpath(QStringLiteral("config"));
-    loadSettings(home->path() + QStringLiteral("/config/setdb.txt"));
+    home = std::make_unique<TestHome>();
+    QVERIFY(home->setUp());
     setLanguageIndex(0);
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");

@@ -3,6 +3,7 @@
 // dialog's buttons and start-up, and the firmware image naming rules.
 
 #include "modalhelper.h"
+#include "tests/shared/testsetup.h"
 
 #include "device/channelstartup.h"
 #include "device/devicelayer.h"
@@ -25,7 +26,6 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
@@ -98,7 +98,7 @@ private slots:
     void openDlgStartFailureWarnsAndLeavesFlagUnset();
 
 private:
-    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
     QList<DialogMessage> messages;
 };
@@ -111,12 +111,8 @@ void tst_DeviceDialogs::initTestCase()
 
 void tst_DeviceDialogs::init()
 {
-    home = std::make_unique<QTemporaryDir>();
-    QVERIFY(home->isValid());
-    qputenv("LARKSPUR_HOME", home->path().toUtf8());
-    QDir(home->path()).mkpath(QStringLiteral("config"));
-    QDir(home->path()).mkpath(QStringLiteral("firmware"));
-    loadSettings(home->path() + QStringLiteral("/config/setdb.txt"));
+    home = std::make_unique<TestHome>();
+    QVERIFY(home->setUp({"config", "firmware"}));
     setLanguageIndex(0);
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");

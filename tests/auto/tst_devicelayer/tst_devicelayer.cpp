@@ -3,6 +3,7 @@
 #include "device/adapterconfig.h"
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
+#include "tests/shared/testsetup.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -81,13 +82,7 @@ void tst_DeviceLayer::cleanup()
 
 void tst_DeviceLayer::openAndStartBoth()
 {
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
-    }
+    QVERIFY(openBothChannels());
 }
 
 void tst_DeviceLayer::firstUseInstallsConfiguredBackend()

@@ -8,18 +8,17 @@
 #include "record/csvformat.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
 #include "transmit/warningbox.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -68,7 +67,7 @@ private:
     bool waitForEnds(int ch, int count);
     void makePanels();
 
-    QTemporaryDir home;
+    TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<sendThread> threads[2];
     std::unique_ptr<SendPanels> panels;
@@ -79,9 +78,7 @@ private:
 
 void tst_FileDlg::initTestCase()
 {
-    QVERIFY(home.isValid());
-    qputenv("LARKSPUR_HOME", home.path().toUtf8());
-    QVERIFY(QDir(home.path()).mkpath("config"));
+    QVERIFY(home.setUp());
     setWarningInterceptor([](const QString &, const QString &) {});
 }
 
@@ -131,12 +128,8 @@ void tst_FileDlg::makePanels()
 
 void tst_FileDlg::openChannels()
 {
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(openBothChannels());
     for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
         if (panels)
             panels->setSendEnabled(ch, true);
     }

@@ -2,6 +2,7 @@
 // update mode and the once-a-second attempts to deliver the image, driven tick by tick.
 
 #include "modalhelper.h"
+#include "tests/shared/testsetup.h"
 
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -62,7 +62,7 @@ private:
     QString volumePath(const QString &name) const;
     UpdateDlg *startedUpgrade(const QString &image);
 
-    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<UpdateDlg> dialog;
     QList<DialogMessage> messages;
@@ -78,13 +78,8 @@ void tst_FirmwareUpgrade::initTestCase()
 
 void tst_FirmwareUpgrade::init()
 {
-    home = std::make_unique<QTemporaryDir>();
-    QVERIFY(home->isValid());
-    qputenv("LARKSPUR_HOME", home->path().toUtf8());
-    QDir base(home->path());
-    QVERIFY(base.mkpath(QStringLiteral("config")) && base.mkpath(QStringLiteral("firmware")));
-    QVERIFY(base.mkpath(QStringLiteral("sim-volumes")));
-    loadSettings(home->path() + QStringLiteral("/config/setdb.txt"));
+    home = std::make_unique<TestHome>();
+    QVERIFY(home->setUp({"config", "firmware", "sim-volumes"}));
     setLanguageIndex(0);
     SimulatorConfig config;
     config.updateDelayMs = 3600 * 1000; // tests mount the volume themselves

@@ -2,12 +2,10 @@
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "receive/recvthread.h"
-#include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -49,17 +47,14 @@ private:
     void injectClassic(uint32_t word);
     void injectFd(uint32_t word, uint8_t flags = 0);
 
-    QTemporaryDir home;
+    TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<recvThread> thread;
 };
 
 void tst_RecvThread::initTestCase()
 {
-    QVERIFY(home.isValid());
-    qputenv("LARKSPUR_HOME", home.path().toUtf8());
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
-    loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    QVERIFY(home.setUp());
 }
 
 void tst_RecvThread::init()
@@ -69,13 +64,7 @@ void tst_RecvThread::init()
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
     sim = std::make_shared<SimulatedAdapter>();
     setVendorBackend(sim);
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
-    }
+    QVERIFY(openBothChannels());
     takePending();
     thread = std::make_unique<recvThread>(1);
     thread->setReceiveParams(1, 1);

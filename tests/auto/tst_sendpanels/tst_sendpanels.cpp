@@ -6,6 +6,7 @@
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 #include "transmit/datadlg.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
@@ -15,12 +16,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -74,7 +73,7 @@ private:
     bool waitForEnd(int ch, int count = 1);
     QList<ModelItem> drain();
 
-    QTemporaryDir home;
+    TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<sendThread> threads[2];
     std::unique_ptr<SendPanels> panels;
@@ -87,9 +86,7 @@ private:
 
 void tst_SendPanels::initTestCase()
 {
-    QVERIFY(home.isValid());
-    qputenv("LARKSPUR_HOME", home.path().toUtf8());
-    QVERIFY(QDir(home.path()).mkpath("config"));
+    QVERIFY(home.setUp());
     setWarningInterceptor([this](const QString &title, const QString &text) {
         warnings.append({title, text});
     });
@@ -144,12 +141,8 @@ bool tst_SendPanels::itemEnabled(QComboBox *c, int i)
 
 void tst_SendPanels::openChannels()
 {
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(openBothChannels());
     for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
         panels->setSendEnabled(ch, true);
     }
 }

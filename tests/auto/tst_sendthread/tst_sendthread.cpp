@@ -3,14 +3,12 @@
 #include "receive/frameformat.h"
 #include "receive/pendingframes.h"
 #include "record/csvformat.h"
-#include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 #include "transmit/sendthread.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
@@ -69,17 +67,14 @@ private:
     QString writeCsv(const QList<ModelItem> &rows, const QByteArray &extra = QByteArray());
     QList<uint32_t> receivedIds(uint32_t ch);
 
-    QTemporaryDir home;
+    TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<sendThread> sender;
 };
 
 void tst_SendThread::initTestCase()
 {
-    QVERIFY(home.isValid());
-    qputenv("LARKSPUR_HOME", home.path().toUtf8());
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
-    loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    QVERIFY(home.setUp());
 }
 
 void tst_SendThread::init()
@@ -87,13 +82,7 @@ void tst_SendThread::init()
     setLanguageIndex(0);
     sim = std::make_shared<SimulatedAdapter>();
     setVendorBackend(sim);
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
-    }
+    QVERIFY(openBothChannels());
     takePending();
     sender = std::make_unique<sendThread>(0);
 }

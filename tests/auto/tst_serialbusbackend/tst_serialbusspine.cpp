@@ -6,6 +6,7 @@
 #include "receive/pendingframes.h"
 #include "receive/recvthread.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 #include "transmit/sendthread.h"
 
 #include "virtualbuspeer.h"
@@ -57,13 +58,7 @@ void tst_SerialBusSpine::initTestCase()
     QVERIFY2(backend, qPrintable(error));
     setVendorBackend(backend);
 
-    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    for (uint32_t ch = 0; ch < 2; ++ch) {
-        QVERIFY(setCanFdStandard(ch, 0));
-        QVERIFY(setBaudRate(ch, 500000, 2000000));
-        QVERIFY(initCan(ch, 0));
-        QVERIFY(startCan(ch));
-    }
+    QVERIFY(openBothChannels());
     QVERIFY(syncBus());
 }
 
