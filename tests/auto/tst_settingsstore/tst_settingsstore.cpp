@@ -51,6 +51,12 @@ void tst_SettingsStore::writeFile(const QString &path, const QByteArray &content
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
+    // QSettings re-reads a file it has cached only when its size or time stamp differ:
+    // two rows that write files of one size within a millisecond must still differ.
+    file.flush();
+    static int written = 0;
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(++written),
+                             QFileDevice::FileModificationTime));
 }
 
 QByteArray tst_SettingsStore::readFile(const QString &path)
