@@ -118,7 +118,7 @@ void DisplayRefresh::show(QList<ModelItem> &accepted)
     const int first = accepted.size() - incoming;
     count.framesShown += static_cast<uint64_t>(incoming);
     if (ui.merge->isChecked()) {
-        mergeAppend(accepted, first, previousRow);
+        mergeAppend(std::move(accepted), first, previousRow);
         return;
     }
     model->appendItems(std::move(accepted), first);
@@ -137,10 +137,9 @@ void DisplayRefresh::trimFor(int incoming)
     ui.table->setCurrentIndex(QModelIndex());
 }
 
-void DisplayRefresh::mergeAppend(const QList<ModelItem> &accepted, int first, int previousRow)
+void DisplayRefresh::mergeAppend(QList<ModelItem> &&accepted, int first, int previousRow)
 {
-    for (int i = first; i < accepted.size(); ++i)
-        model->appendRow(FrameRow::fromItem(accepted.at(i)));
+    model->mergeItems(std::move(accepted), first);
     if (userScrolled) {
         userScrolled = false;
         return;

@@ -76,7 +76,7 @@ private:
     void finishRecording(int rows);
     void show(QList<ModelItem> &accepted);
     void trimFor(int incoming);
-    void mergeAppend(const QList<ModelItem> &accepted, int first, int previousRow);
+    void mergeAppend(QList<ModelItem> &&accepted, int first, int previousRow);
     void addToTotals(const uint32_t batch[4]);
     static int slotOf(const ModelItem &item);
 

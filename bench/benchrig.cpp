@@ -33,6 +33,8 @@ void BenchRig::storeOptions()
     writeSetting(QStringLiteral("refreshInterval"), QString::number(options.refreshMs), false);
     writeSetting(QStringLiteral("listCount"), QString::number(options.listLimit), false);
     writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
+    writeSetting(QStringLiteral("merge"), options.merge ? QStringLiteral("1") : QStringLiteral("0"),
+                 false);
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
 }
 

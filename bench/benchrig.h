@@ -16,6 +16,7 @@ struct RigOptions
     SimulatorConfig simulator;
     uint32_t listLimit = 1000;
     uint32_t refreshMs = 100;
+    bool merge = false;
 };
 
 class BenchRig

@@ -42,6 +42,7 @@ void addOptions(QCommandLineParser &p)
         {"rate", "Generated frames per second on each channel.", "n"},
         {"mix", "Traffic mix: mixed, classic or fd.", "mix"},
         {"no-record", "Receive run without real-time recording."},
+        {"merge", "Receive run with the option that merges frames of the same ID."},
         {"list-limit", "List buffer size (rows kept in the table).", "rows"},
         {"refresh", "Display refresh interval in ms.", "ms"},
         {"record-path", "Keep the recording at this path.", "path"},
@@ -68,6 +69,7 @@ void applyReceiveOptions(const QCommandLineParser &p, Choices &c)
     if (p.isSet("mix"))
         c.rx.mix = simTrafficMixFromText(p.value("mix"));
     c.rx.record = !p.isSet("no-record");
+    c.rx.merge = p.isSet("merge");
     if (p.isSet("list-limit"))
         c.rx.listLimit = p.value("list-limit").toUInt();
     if (p.isSet("refresh"))

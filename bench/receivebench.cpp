@@ -40,6 +40,7 @@ ReceiveFigures ReceiveBench::run()
     rigOptions.simulator.trafficMix = options.mix;
     rigOptions.listLimit = options.listLimit;
     rigOptions.refreshMs = options.refreshMs;
+    rigOptions.merge = options.merge;
     BenchRig bench(rigOptions);
     rig = &bench;
     if (!bench.open())

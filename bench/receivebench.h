@@ -22,6 +22,7 @@ struct ReceiveOptions
     uint32_t ratePerChannel = 30000;
     SimTrafficMix mix = SimTrafficMix::Mixed;
     bool record = true;
+    bool merge = false; // the option that merges frames of the same channel, direction and ID
     uint32_t listLimit = 1000;
     uint32_t refreshMs = 100;
     QString recordPath; // empty: a file in the benchmark's home folder, removed afterwards

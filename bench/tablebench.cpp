@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int FillChunk = 6000;
+constexpr int IdColumn = 5;
+constexpr int MergeKeyStep = 104729; // a prime: the keys of one refresh spread over the table
 constexpr int ReleaseWaitMs = 5000;
 constexpr int ReleasePollMs = 200;
 
@@ -30,9 +32,15 @@ void TableBench::run(BenchReport &out)
 {
     measureRowMemory(out);
     measureRefresh(out);
+    measureMergeRefresh(out);
 }
 
 QList<ModelItem> TableBench::classicItems(int count)
+{
+    return keyedItems(count, -1, 0);
+}
+
+QList<ModelItem> TableBench::keyedItems(int count, int key, int step)
 {
     QList<ModelItem> items;
     items.reserve(count);
@@ -42,7 +50,8 @@ QList<ModelItem> TableBench::classicItems(int count)
     // day is read once (each read may stat the zone file).
     const QTime now = QTime::currentTime();
     for (int i = 0; i < count; ++i, ++sequence) {
-        record.id = 0x100 + uint32_t(sequence % 4);
+        record.id = key < 0 ? 0x100 + uint32_t(sequence % 4)
+                            : (uint32_t((key + int64_t(i) * step) % tableRows) | CanExtendedFlag);
         record.timeStamp = 1000000 + sequence * 33;
         std::memcpy(record.data, &sequence, sizeof(sequence));
         ModelItem item = formatRxFrame(0, record, true);
@@ -108,10 +117,48 @@ void TableBench::measureRefresh(BenchReport &out)
         window.refreshDisplay();
     }
     BenchRig::runEventLoop(50);
+    out.figure(QStringLiteral("table_refresh_rows"), qint64(window.frameModel()->rowCount()));
+    timeRefreshes(
+        window, QStringLiteral("table_refresh_trim_append"),
+        [this] { return classicItems(burstRows); }, out);
+    // A column filter that shows half of the identifiers: every record is checked.
+    window.frameModel()->setColumnFilter({QStringLiteral("0x100"), QStringLiteral("0x102")},
+                                         IdColumn);
+    timeRefreshes(
+        window, QStringLiteral("table_filter_trim_append"),
+        [this] { return classicItems(burstRows); }, out);
+}
+
+// With the merge option a full table holds one row per identifier; each refresh trims
+// the oldest rows and merges frames of identifiers spread over the whole table.
+void TableBench::measureMergeRefresh(BenchReport &out)
+{
+    RigOptions options;
+    options.listLimit = uint32_t(tableRows);
+    options.refreshMs = 3600 * 1000;
+    options.merge = true;
+    BenchRig rig(options);
+    MainWindow &window = rig.window();
+    for (int filled = 0; filled < tableRows; filled += FillChunk) {
+        appendPending(keyedItems(std::min(FillChunk, tableRows - filled), filled, 1));
+        window.refreshDisplay();
+    }
+    BenchRig::runEventLoop(50);
+    out.figure(QStringLiteral("table_merge_rows"), qint64(window.frameModel()->rowCount()));
+    int repeat = 0;
+    timeRefreshes(
+        window, QStringLiteral("table_merge_trim"),
+        [this, &repeat] { return keyedItems(burstRows, ++repeat * 7919, MergeKeyStep); }, out);
+}
+
+template <typename MakeItems>
+void TableBench::timeRefreshes(MainWindow &window, const QString &name, MakeItems makeItems,
+                               BenchReport &out)
+{
     Distribution times;
     Distribution cpuTimes;
     for (int i = 0; i < refreshRepeats; ++i) {
-        appendPending(classicItems(burstRows));
+        appendPending(makeItems());
         QElapsedTimer timer;
         const double cpuBefore = threadCpuMs();
         timer.start();
@@ -120,9 +167,7 @@ void TableBench::measureRefresh(BenchReport &out)
         cpuTimes.add(threadCpuMs() - cpuBefore);
         BenchRig::runEventLoop(20); // the view paints between refreshes
     }
-    out.figure(QStringLiteral("table_refresh_rows"), qint64(window.frameModel()->rowCount()));
-    out.figure(QStringLiteral("table_refresh_trim_append_ms_median"), times.percentile(0.5), 3);
-    out.figure(QStringLiteral("table_refresh_trim_append_ms_max"), times.max(), 3);
-    out.figure(QStringLiteral("table_refresh_trim_append_cpu_ms_median"), cpuTimes.percentile(0.5),
-               3);
+    out.figure(name + QStringLiteral("_ms_median"), times.percentile(0.5), 3);
+    out.figure(name + QStringLiteral("_ms_max"), times.max(), 3);
+    out.figure(name + QStringLiteral("_cpu_ms_median"), cpuTimes.percentile(0.5), 3);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class BenchReport;
+class MainWindow;
 struct ModelItem;
 
 class TableBench
@@ -22,10 +23,18 @@ public:
 private:
     void measureRowMemory(BenchReport &out);
     void measureRefresh(BenchReport &out);
+    void measureMergeRefresh(BenchReport &out);
     static int64_t rssAfterRelease(int64_t rssFilled);
     // Classic 8-byte standard frames as the receive thread formats them, numbered and
     // stamped as the display refresh does.
     QList<ModelItem> classicItems(int count);
+    // The same with extended identifiers key, key + step, ... (modulo the table size): with
+    // the merge option every identifier has a row of its own.
+    QList<ModelItem> keyedItems(int count, int key, int step);
+    // Times one refresh of the main window per repeat, each with the items of makeItems.
+    template <typename MakeItems>
+    void timeRefreshes(MainWindow &window, const QString &name, MakeItems makeItems,
+                       BenchReport &out);
 
     int tableRows;
     int burstRows;

@@ -1,5 +1,6 @@
 #include "receive/mytablemodel.h"
 
+#include "receive/mergeindex.h"
 #include "receive/rowreaper.h"
 
 #include <QSet>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,6 +46,13 @@ const QString &itemText(const ModelItem &item, int column)
         return item.data;
     }
 }
+
+// A merging append of several items: rows of the table to overwrite, rows to add.
+struct MergePlan
+{
+    std::vector<std::pair<int, FrameRow>> overwrites;
+    std::vector<FrameRow> added;
+};
 
 bool isTextRole(int role)
 {
@@ -81,6 +91,7 @@ struct MyTableModel::Private
     // The text each column shared last: consecutive rows mostly repeat it, and texts the
     // formatter already shares are recognised without a hash lookup.
     std::array<QString, ColumnCount> lastShared;
+    MergeIndex mergeIndex;
 
     bool validCell(int row, int column) const
     {
@@ -92,7 +103,8 @@ struct MyTableModel::Private
     {
         return filterSets[column].isEmpty() || filterSets[column].contains(text);
     }
-    int findMergeTarget(const FrameRow &row) const;
+    MergePlan planMerge(QList<ModelItem> &items, int from);
+    void overwrite(std::vector<std::pair<int, FrameRow>> &overwrites);
     void discardFirst(int count);
     void discardAll();
 
@@ -131,6 +143,41 @@ void MyTableModel::Private::share(FrameRow &row)
     }
 }
 
+// Where each item goes, in order, as if offered one by one: over the first row of its key
+// (one already in the table, or one the plan adds), or at the end.
+MergePlan MyTableModel::Private::planMerge(QList<ModelItem> &items, int from)
+{
+    MergePlan plan;
+    const int count = int(rows.size());
+    const bool movable = items.isDetached();
+    for (int i = std::max(from, 0); i < items.size(); ++i) {
+        FrameRow row = movable ? FrameRow::takeFromItem(items[i]) : FrameRow::fromItem(items.at(i));
+        share(row);
+        const int target = mergeIndex.find(rows, row);
+        if (target < 0) {
+            mergeIndex.added(row, count + int(plan.added.size()));
+            plan.added.push_back(std::move(row));
+        } else if (target >= count) {
+            plan.added[size_t(target - count)] = std::move(row);
+        } else {
+            plan.overwrites.emplace_back(target, std::move(row));
+        }
+    }
+    return plan;
+}
+
+// Puts each planned row in its place; the rows it replaces are freed on the reaper.
+void MyTableModel::Private::overwrite(std::vector<std::pair<int, FrameRow>> &overwrites)
+{
+    std::deque<FrameRow> replaced;
+    for (auto &planned : overwrites) {
+        FrameRow &row = rows[size_t(planned.first)];
+        replaced.push_back(std::move(row));
+        row = std::move(planned.second);
+    }
+    reaper.discard(std::move(replaced));
+}
+
 void MyTableModel::Private::discardFirst(int count)
 {
     std::deque<FrameRow> removed;
@@ -144,17 +191,6 @@ void MyTableModel::Private::discardAll()
     std::deque<FrameRow> removed;
     removed.swap(rows);
     reaper.discard(std::move(removed));
-}
-
-int MyTableModel::Private::findMergeTarget(const FrameRow &row) const
-{
-    const auto sameKey = [&row](const FrameRow &other) {
-        return other.cells[ChannelColumn] == row.cells[ChannelColumn] &&
-               other.cells[IdColumn] == row.cells[IdColumn] &&
-               other.cells[DirectionColumn] == row.cells[DirectionColumn];
-    };
-    const auto it = std::find_if(rows.begin(), rows.end(), sameKey);
-    return it == rows.end() ? -1 : int(it - rows.begin());
 }
 
 MyTableModel::MyTableModel(QObject *parent) : QAbstractTableModel(parent), d(new Private) {}
@@ -188,6 +224,8 @@ bool MyTableModel::setData(const QModelIndex &index, const QVariant &value, int 
         !d->validCell(index.row(), index.column()))
         return false;
     d->rows[size_t(index.row())].cells[index.column()] = value.toString();
+    if (index.column() >= ChannelColumn && index.column() <= IdColumn)
+        d->mergeIndex.invalidate();
     emit dataChanged(index, index);
     return true;
 }
@@ -229,6 +267,7 @@ void MyTableModel::appendRows(const QList<FrameRow> &newRows)
     if (newRows.isEmpty())
         return;
     const int first = rowCount();
+    d->mergeIndex.invalidate();
     beginInsertRows(QModelIndex(), first, first + newRows.size() - 1);
     for (const FrameRow &row : newRows)
         d->rows.push_back(d->shared(row));
@@ -248,6 +287,7 @@ void MyTableModel::appendItems(QList<ModelItem> &&items, int from)
         return;
     const bool movable = items.isDetached();
     const int first = rowCount();
+    d->mergeIndex.invalidate();
     beginInsertRows(QModelIndex(), first, first + items.size() - from - 1);
     for (int i = from; i < items.size(); ++i) {
         if (movable)
@@ -261,11 +301,12 @@ void MyTableModel::appendItems(QList<ModelItem> &&items, int from)
 
 void MyTableModel::appendRow(const FrameRow &row)
 {
-    const int target = d->findMergeTarget(row);
+    const int target = d->mergeIndex.find(d->rows, row);
     if (target < 0) {
         const int first = rowCount();
         beginInsertRows(QModelIndex(), first, first);
         d->rows.push_back(d->shared(row));
+        d->mergeIndex.added(d->rows.back(), first);
         endInsertRows();
         return;
     }
@@ -274,18 +315,45 @@ void MyTableModel::appendRow(const FrameRow &row)
     endResetModel();
 }
 
+void MyTableModel::mergeItems(const QList<ModelItem> &items, int from)
+{
+    QList<ModelItem> copy = items; // shared, so nothing is moved out of the caller's list
+    mergeItems(std::move(copy), from);
+}
+
+void MyTableModel::mergeItems(QList<ModelItem> &&items, int from)
+{
+    MergePlan plan = d->planMerge(items, from);
+    if (plan.overwrites.empty() && plan.added.empty())
+        return;
+    const bool insertOnly = plan.overwrites.empty();
+    const int first = rowCount();
+    if (insertOnly)
+        beginInsertRows(QModelIndex(), first, first + int(plan.added.size()) - 1);
+    else
+        beginResetModel();
+    d->overwrite(plan.overwrites);
+    std::move(plan.added.begin(), plan.added.end(), std::back_inserter(d->rows));
+    if (insertOnly)
+        endInsertRows();
+    else
+        endResetModel();
+}
+
 void MyTableModel::removeFirstRows(int count)
 {
     const int removed = std::min(count, rowCount());
     if (removed <= 0)
         return;
     beginRemoveRows(QModelIndex(), 0, removed - 1);
+    d->mergeIndex.removingFirst(d->rows, removed);
     d->discardFirst(removed);
     endRemoveRows();
 }
 
 void MyTableModel::clearRows()
 {
+    d->mergeIndex.cleared();
     if (d->rows.empty())
         return;
     beginRemoveRows(QModelIndex(), 0, rowCount() - 1);

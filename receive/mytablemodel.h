@@ -43,6 +43,11 @@ public:
     // The same, moving the texts out of a list nobody else holds.
     void appendItems(QList<ModelItem> &&items, int from = 0);
     void appendRow(const FrameRow &row); // merge-mode append
+    // Merge-mode append of items[from..] in order, announced once: as one insertion when
+    // every item found no row of its key, else as one reset.
+    void mergeItems(const QList<ModelItem> &items, int from = 0);
+    // The same, moving the texts out of a list nobody else holds.
+    void mergeItems(QList<ModelItem> &&items, int from = 0);
     void removeFirstRows(int count);
     void clearRows();
     QString cellText(int row, int column) const;

@@ -32,6 +32,27 @@ ModelItem itemFromRow(const FrameRow &row)
     return item;
 }
 
+// The merge rule as stated: the first row from the top with the same channel, direction
+// and ID texts is overwritten, else the row goes to the end.
+void mergeByScan(std::vector<FrameRow> &rows, const FrameRow &row)
+{
+    for (FrameRow &other : rows) {
+        if (other.cells[3] == row.cells[3] && other.cells[4] == row.cells[4] &&
+            other.cells[5] == row.cells[5]) {
+            other = row;
+            return;
+        }
+    }
+    rows.push_back(row);
+}
+
+// "1 Rx 0x100" -> a row of that channel, direction and ID, numbered by serial.
+FrameRow rowFromKey(const QString &key, int serial)
+{
+    const QStringList parts = key.split(QLatin1Char(' '));
+    return makeRow(QString::number(serial), parts.at(0), parts.at(1), parts.at(2));
+}
+
 } // namespace
 
 class tst_MyTableModel : public QObject
@@ -55,6 +76,9 @@ private slots:
     void dataAndSetDataAnswerOnlyTextRoles();
     void mergeAppend();
     void mergeKeyIsTheExactTexts();
+    void mergeFindsTheFirstRowOfItsKey_data();
+    void mergeFindsTheFirstRowOfItsKey();
+    void mergeItemsAnnouncesOnce();
     void filterMarksHeader();
     void headerLabelsDropMarksButKeepFilters();
     void outOfRangeFilterColumnsAreIgnored();
@@ -224,6 +248,97 @@ void tst_MyTableModel::mergeKeyIsTheExactTexts()
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->cellText(0, 9), QStringLiteral("CANFD"));
     QCOMPARE(model->cellText(0, 7), QStringLiteral("remote frame"));
+}
+
+// Steps: "merge <key>" (appendRow), "batch <key>;<key>;..." (mergeItems), "plain <key>"
+// (appendRows), "trim <n>", "edit <row> <id>" (setData on the ID cell), "clear".
+void tst_MyTableModel::mergeFindsTheFirstRowOfItsKey_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("batch of new keys") << QStringList{"batch 1 Rx 0x1;1 Rx 0x2;2 Rx 0x1"};
+    QTest::newRow("key repeated inside a batch")
+        << QStringList{"merge 1 Rx 0x1", "batch 1 Rx 0x2;1 Rx 0x1;1 Rx 0x2;1 Tx 0x2;1 Rx 0x2"};
+    QTest::newRow("after trimming")
+        << QStringList{"batch 1 Rx 0x1;1 Rx 0x2;1 Rx 0x3;1 Rx 0x4", "trim 2",
+                       "batch 1 Rx 0x1;1 Rx 0x4;1 Rx 0x3", "trim 1", "merge 1 Rx 0x4"};
+    QTest::newRow("plain appends leave duplicates") << QStringList{
+        "plain 1 Rx 0x1", "plain 1 Rx 0x1", "merge 1 Rx 0x1", "trim 1", "batch 1 Rx 0x1;1 Rx 0x1"};
+    QTest::newRow("merge after plain append of a known key")
+        << QStringList{"merge 1 Rx 0x1", "merge 1 Rx 0x2", "plain 1 Rx 0x2", "trim 1",
+                       "merge 1 Rx 0x2", "trim 1",         "batch 1 Rx 0x2"};
+    QTest::newRow("edited ID") << QStringList{"merge 1 Rx 0x1", "merge 1 Rx 0x2", "edit 0 0x2",
+                                              "batch 1 Rx 0x2;1 Rx 0x1"};
+    QTest::newRow("cleared") << QStringList{"merge 1 Rx 0x1", "clear", "batch 1 Rx 0x1;1 Rx 0x1"};
+}
+
+void tst_MyTableModel::mergeFindsTheFirstRowOfItsKey()
+{
+    QFETCH(QStringList, steps);
+    model->setHeaderLabels(englishLabels);
+    std::vector<FrameRow> expected;
+    int serial = 0;
+    for (const QString &step : steps) {
+        const QString verb = step.section(QLatin1Char(' '), 0, 0);
+        const QString rest = step.section(QLatin1Char(' '), 1);
+        if (verb == QLatin1String("merge")) {
+            const FrameRow row = rowFromKey(rest, ++serial);
+            model->appendRow(row);
+            mergeByScan(expected, row);
+        } else if (verb == QLatin1String("batch")) {
+            QList<ModelItem> items;
+            for (const QString &key : rest.split(QLatin1Char(';'))) {
+                const FrameRow row = rowFromKey(key, ++serial);
+                items << itemFromRow(row);
+                mergeByScan(expected, row);
+            }
+            model->mergeItems(items);
+        } else if (verb == QLatin1String("plain")) {
+            const FrameRow row = rowFromKey(rest, ++serial);
+            model->appendRows({row});
+            expected.push_back(row);
+        } else if (verb == QLatin1String("trim")) {
+            model->removeFirstRows(rest.toInt());
+            expected.erase(expected.begin(), expected.begin() + rest.toInt());
+        } else if (verb == QLatin1String("edit")) {
+            const int row = rest.section(QLatin1Char(' '), 0, 0).toInt();
+            QVERIFY(model->setData(model->index(row, 5), rest.section(QLatin1Char(' '), 1)));
+            expected[size_t(row)].cells[5] = rest.section(QLatin1Char(' '), 1);
+        } else {
+            model->clearRows();
+            expected.clear();
+        }
+        QCOMPARE(model->rowCount(), int(expected.size()));
+        for (int row = 0; row < model->rowCount(); ++row) {
+            for (int column = 0; column < MyTableModel::ColumnCount; ++column)
+                QCOMPARE(model->cellText(row, column), expected[size_t(row)].cells[column]);
+        }
+    }
+}
+
+void tst_MyTableModel::mergeItemsAnnouncesOnce()
+{
+    model->setHeaderLabels(englishLabels);
+    QSignalSpy inserted(model.get(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(model.get(), &QAbstractItemModel::modelReset);
+    const QList<ModelItem> fresh{itemFromRow(makeRow("1", "1", "Rx", "0x1")),
+                                 itemFromRow(makeRow("2", "1", "Rx", "0x2")),
+                                 itemFromRow(makeRow("3", "1", "Rx", "0x1"))};
+    model->mergeItems(fresh);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 1);
+    QCOMPARE(reset.count(), 0);
+
+    const QList<ModelItem> mixed{itemFromRow(makeRow("4", "1", "Rx", "0x2")),
+                                 itemFromRow(makeRow("5", "2", "Rx", "0x2")),
+                                 itemFromRow(makeRow("6", "1", "Rx", "0x1"))};
+    model->mergeItems(mixed, 1); // from the second item on
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(model->cellText(0, 0), QStringLiteral("6"));
+    QCOMPARE(model->cellText(1, 0), QStringLiteral("2"));
+    QCOMPARE(model->cellText(2, 0), QStringLiteral("5"));
 }
 
 void tst_MyTableModel::filterMarksHeader()
