@@ -11,10 +11,10 @@
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/testsetup.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include <memory>
@@ -24,9 +24,7 @@ class FaultFixture
 public:
     FaultFixture()
     {
-        qputenv("LARKSPUR_HOME", home.path().toUtf8());
-        QDir(home.path()).mkpath(QStringLiteral("config"));
-        loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+        home.setUp();
         sim = std::make_shared<SimulatedAdapter>();
         setVendorBackend(sim);
         resetDeviceState();
@@ -64,25 +62,11 @@ public:
 
     QString log() const { return window ? window->logText()->toPlainText() : QString(); }
 
-    QTemporaryDir home;
+    TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<MainWindow> window;
     QList<DialogMessage> messages;
 };
-
-// Opens the adapter and starts both channels at the same bit rates, so that a frame sent
-// on one reaches the other.
-inline bool openBothChannels()
-{
-    if (!openDevice(FerruleDeviceType, 0, 0))
-        return false;
-    for (uint32_t ch = 0; ch < 2; ++ch) {
-        if (!setCanFdStandard(ch, 0) || !setBaudRate(ch, 500000, 2000000) || !initCan(ch, 0) ||
-            !startCan(ch))
-            return false;
-    }
-    return true;
-}
 
 inline QByteArray readAll(const QString &path)
 {
