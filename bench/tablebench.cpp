@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int FillChunk = 6000;
-constexpr int IdColumn = 5;
 constexpr int MergeKeyStep = 104729; // a prime: the keys of one refresh spread over the table
 constexpr int ReleaseWaitMs = 5000;
 constexpr int ReleasePollMs = 200;
@@ -123,7 +122,7 @@ void TableBench::measureRefresh(BenchReport &out)
         [this] { return classicItems(burstRows); }, out);
     // A column filter that shows half of the identifiers: every record is checked.
     window.frameModel()->setColumnFilter({QStringLiteral("0x100"), QStringLiteral("0x102")},
-                                         IdColumn);
+                                         MyTableModel::IdColumn);
     timeRefreshes(
         window, QStringLiteral("table_filter_trim_append"),
         [this] { return classicItems(burstRows); }, out);

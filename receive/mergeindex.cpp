@@ -1,13 +1,5 @@
 #include "receive/mergeindex.h"
 
-namespace {
-
-constexpr int ChannelColumn = 3;
-constexpr int DirectionColumn = 4;
-constexpr int IdColumn = 5;
-
-} // namespace
-
 bool MergeIndex::Key::operator==(const Key &other) const
 {
     return id == other.id && channel == other.channel && direction == other.direction;
@@ -20,7 +12,8 @@ uint qHash(const MergeIndex::Key &key, uint seed)
 
 MergeIndex::Key MergeIndex::keyOf(const FrameRow &row)
 {
-    return {row.cells[ChannelColumn], row.cells[DirectionColumn], row.cells[IdColumn]};
+    return {row.cells[MyTableModel::ChannelColumn], row.cells[MyTableModel::DirectionColumn],
+            row.cells[MyTableModel::IdColumn]};
 }
 
 int MergeIndex::find(const std::deque<FrameRow> &rows, const FrameRow &row)

@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr int ChannelColumn = 3;
-constexpr int DirectionColumn = 4;
-constexpr int IdColumn = 5;
 constexpr int MaxInternedTexts = 1024;
 
 // The ModelItem text shown in a column.
@@ -169,6 +166,8 @@ MergePlan MyTableModel::Private::planMerge(QList<ModelItem> &items, int from)
 // Puts each planned row in its place; the rows it replaces are freed on the reaper.
 void MyTableModel::Private::overwrite(std::vector<std::pair<int, FrameRow>> &overwrites)
 {
+    if (overwrites.empty())
+        return;
     std::deque<FrameRow> replaced;
     for (auto &planned : overwrites) {
         FrameRow &row = rows[size_t(planned.first)];

@@ -23,6 +23,10 @@ class MyTableModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int ColumnCount = 11;
+    // The columns of the merge key.
+    static constexpr int ChannelColumn = 3;
+    static constexpr int DirectionColumn = 4;
+    static constexpr int IdColumn = 5;
 
     explicit MyTableModel(QObject *parent = nullptr);
     ~MyTableModel() override;
