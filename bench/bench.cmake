@@ -11,6 +11,8 @@ if(TARGET larkspur_gui AND EXISTS ${CMAKE_SOURCE_DIR}/app/mainwindow.h)
         ${CMAKE_CURRENT_LIST_DIR}/benchrig.cpp
         ${CMAKE_CURRENT_LIST_DIR}/receivebench.h
         ${CMAKE_CURRENT_LIST_DIR}/receivebench.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/recordingcheck.h
+        ${CMAKE_CURRENT_LIST_DIR}/recordingcheck.cpp
         ${CMAKE_CURRENT_LIST_DIR}/maxratesearch.h
         ${CMAKE_CURRENT_LIST_DIR}/maxratesearch.cpp
         ${CMAKE_CURRENT_LIST_DIR}/tablebench.h

@@ -128,6 +128,8 @@ void ReceiveBench::finish(BenchRig &bench, const QString &path)
     if (options.record)
         figures.dropped += figures.taken - figures.recorded;
     figures.recordBytes = options.record ? QFileInfo(path).size() : 0;
+    if (options.record) // read back: complete and in order
+        figures.readBack = checkRecording(path);
     if (options.record && options.recordPath.isEmpty())
         QFile::remove(path);
 }
@@ -177,6 +179,11 @@ void ReceiveBench::report(const ReceiveFigures &f, BenchReport &out)
     out.figure(QStringLiteral("rx_shown"), qint64(f.shown));
     out.figure(QStringLiteral("rx_recorded"), qint64(f.recorded));
     out.figure(QStringLiteral("rx_record_bytes"), f.recordBytes);
+    if (f.readBack) {
+        out.figure(QStringLiteral("rx_record_rows_read_back"), qint64(f.readBack->rows));
+        out.text(QStringLiteral("rx_record_in_order"),
+                 f.readBack->inOrder() ? QStringLiteral("yes") : f.readBack->firstProblem);
+    }
     out.figure(QStringLiteral("rx_dropped"), qint64(f.dropped));
     out.figure(QStringLiteral("rx_backlog_at_end"), qint64(f.backlogAtEnd));
     out.text(QStringLiteral("rx_drained"),

@@ -5,12 +5,15 @@
 // recording, measuring loss, CPU, memory, event-loop latency and frame latency.
 
 #include "bench/benchmetrics.h"
+#include "bench/recordingcheck.h"
 #include "device/simtrafficsource.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include <optional>
 
 class BenchReport;
 class BenchRig;
@@ -48,9 +51,14 @@ struct ReceiveFigures
     Distribution refreshPeriodMs;
     Distribution endToEndMs;
     qint64 recordBytes = 0;
+    std::optional<RecordingCheck> readBack; // when the recording was read back
 
     double aggregateRate() const;
-    bool lossless() const { return drained && !abandoned && dropped == 0; }
+    bool lossless() const
+    {
+        return drained && !abandoned && dropped == 0 &&
+               (!readBack || (readBack->inOrder() && readBack->rows == recorded));
+    }
 };
 
 class ReceiveBench : public QObject

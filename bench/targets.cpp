@@ -19,6 +19,7 @@ constexpr double MaxBytesPerClassicRow = 400;
 constexpr double MaxRefreshMs = 20;
 constexpr double MinEndlessRate = BusMaximumPerChannel;
 constexpr double MaxCyclicErrorPercent = 1;
+constexpr double MaxReplayDriftMs = 1;
 
 } // namespace
 
@@ -81,6 +82,22 @@ void Targets::checkTransmit()
                    std::fabs(error) <= MaxCyclicErrorPercent, QStringLiteral("within 1 %"));
         out.target(prefix + QStringLiteral("drift_ms"), std::fabs(drift) < interval,
                    QStringLiteral("under one period over the run"));
+    }
+    checkReplay();
+}
+
+// Replay with recorded timing keeps the recorded spacing: one row per millisecond, and a
+// recording of both channels at bus maximum, each within one millisecond over the run.
+void Targets::checkReplay()
+{
+    const double error = out.value(QStringLiteral("tx_replay_1ms_mean_error_percent"));
+    out.target(QStringLiteral("tx_replay_1ms_mean_error_percent"),
+               std::fabs(error) <= MaxCyclicErrorPercent, QStringLiteral("within 1 %"));
+    const char *drifts[] = {"tx_replay_1ms_drift_ms", "tx_replay_busmax_drift_ms"};
+    for (const char *name : drifts) {
+        const double drift = out.value(QString::fromLatin1(name));
+        out.target(QString::fromLatin1(name), std::fabs(drift) < MaxReplayDriftMs,
+                   QStringLiteral("under 1 ms over the run"));
     }
 }
 

@@ -20,5 +20,7 @@ public:
     int finish();
 
 private:
+    void checkReplay();
+
     BenchReport &out;
 };

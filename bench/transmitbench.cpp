@@ -3,13 +3,22 @@
 #include "app/mainwindow.h"
 #include "bench/benchreport.h"
 #include "bench/benchrig.h"
+#include "receive/frameformat.h"
 #include "receive/mytablemodel.h"
 #include "receive/pendingframes.h"
+#include "record/csvformat.h"
+#include "settings/resourcepaths.h"
 #include "transmit/sendthread.h"
+
+#include <QFile>
 
 #include <cmath>
 
 namespace {
+
+constexpr uint32_t ReplayListLimit = 400000;
+constexpr int BusMaxRowsPerMs = 60;             // both channels at 30,000 frames/s
+constexpr int ReplayStartMs = 10 * 3600 * 1000; // 10:00:00.000
 
 constexpr int TimeStampColumn = 2;
 constexpr int ChannelColumn = 3;
@@ -23,6 +32,12 @@ TransmitBench::TransmitBench(double seconds, int periods)
 }
 
 void TransmitBench::run(BenchReport &out)
+{
+    periodicFigures(out);
+    replayFigures(out); // with a rig of its own: the pending-frame queue has one reader
+}
+
+void TransmitBench::periodicFigures(BenchReport &out)
 {
     RigOptions options;
     BenchRig rig(options);
@@ -38,6 +53,79 @@ void TransmitBench::run(BenchReport &out)
     }
     disconnect(model, nullptr, this, nullptr);
     endlessRate(rig, out);
+}
+
+// Recordings replayed with their recorded timing (file interval -1) from channel 1; the
+// list buffer holds every replayed row so that the first and last stamps are seen.
+void TransmitBench::replayFigures(BenchReport &out)
+{
+    takePending(); // what the endless job left behind belongs to the previous rig
+    RigOptions options;
+    options.listLimit = ReplayListLimit;
+    BenchRig rig(options);
+    if (!rig.open())
+        qFatal("The simulated adapter did not open");
+    model = rig.window().frameModel();
+    connect(model, &MyTableModel::rowsInserted, this, &TransmitBench::onRowsInserted);
+    const int ms = int(secondsPerJob * 1000);
+    const QVector<uint64_t> sparse =
+        replay(rig, writeRecording(QStringLiteral("replay-1ms.csv"), ms, 1));
+    CyclicFigures f = cyclicFigures(1, sparse);
+    out.figure(QStringLiteral("tx_replay_1ms_rows"), qint64(f.frames));
+    out.figure(QStringLiteral("tx_replay_1ms_mean_period_ms"), f.meanPeriodMs, 4);
+    out.figure(QStringLiteral("tx_replay_1ms_mean_error_percent"), f.meanErrorPercent, 3);
+    out.figure(QStringLiteral("tx_replay_1ms_drift_ms"), f.driftMs, 3);
+    const QVector<uint64_t> dense =
+        replay(rig, writeRecording(QStringLiteral("replay-busmax.csv"), ms * BusMaxRowsPerMs,
+                                   BusMaxRowsPerMs));
+    const double span = dense.size() < 2 ? 0 : double(dense.last() - dense.first()) / 1000.0;
+    const double recordedSpan = double(ms - 1); // first row of the first to the last ms
+    out.figure(QStringLiteral("tx_replay_busmax_rows"), qint64(dense.size()));
+    out.figure(QStringLiteral("tx_replay_busmax_recorded_span_ms"), recordedSpan, 3);
+    out.figure(QStringLiteral("tx_replay_busmax_drift_ms"), span - recordedSpan, 3);
+    disconnect(model, nullptr, this, nullptr);
+}
+
+// Replays the file once on channel 1 and returns the stamps channel 2 received.
+QVector<uint64_t> TransmitBench::replay(BenchRig &rig, const QString &path)
+{
+    stamps[0].clear();
+    stamps[1].clear();
+    sendThread *thread = rig.window().transmitThread(0);
+    thread->setSendFile(path, 1, -1, 0);
+    thread->start(QThread::InheritPriority);
+    while (!thread->wait(10))
+        BenchRig::runEventLoop(5);
+    rig.drain(5000);
+    QFile::remove(path);
+    return stamps[1];
+}
+
+// Classic frames on channel 1, rowsPerMs of them in each millisecond from 10:00:00.000.
+QString TransmitBench::writeRecording(const QString &name, int rows, int rowsPerMs) const
+{
+    const QString path = appFilePath(QLatin1Char('/') + name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("The replay file could not be written");
+    QString text = csvHeaderLine(model->headerLabels());
+    CanRxRecord record{};
+    record.id = 0x123;
+    record.length = 8;
+    for (int i = 0; i < rows; ++i) {
+        ModelItem item = formatRxFrame(0, record, true);
+        item.index = QString::number(i + 1);
+        const int ms = ReplayStartMs + i / rowsPerMs;
+        item.systemTime = QString::asprintf("%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60,
+                                            ms / 1000 % 60, ms % 1000);
+        appendCsvRow(text, item);
+        if (text.size() > (1 << 20)) {
+            file.write(text.toUtf8());
+            text.clear();
+        }
+    }
+    file.write(text.toUtf8());
+    return path;
 }
 
 void TransmitBench::reportCyclic(const CyclicFigures &f, BenchReport &out)

@@ -1,8 +1,10 @@
 #pragma once
 
 // Transmit figures through the real send threads and the simulated bus: an endless job
-// at interval 0 (frames per second) and endless cyclic jobs at 1, 10 and 100 ms whose
-// period is read from the time stamps of the frames the other channel receives.
+// at interval 0 (frames per second), endless cyclic jobs at 1, 10 and 100 ms, and the
+// replay of recordings with their recorded timing (one row per millisecond, and a bus at
+// its maximum: 60 rows per millisecond). Periods and spans are read from the time stamps
+// of the frames the other channel receives.
 
 #include "bench/benchmetrics.h"
 
@@ -37,7 +39,11 @@ private slots:
     void onRowsInserted(const QModelIndex &parent, int first, int last);
 
 private:
+    void periodicFigures(BenchReport &out);
     void endlessRate(BenchRig &rig, BenchReport &out);
+    void replayFigures(BenchReport &out);
+    QVector<uint64_t> replay(BenchRig &rig, const QString &path);
+    QString writeRecording(const QString &name, int rows, int rowsPerMs) const;
     static void reportCyclic(const CyclicFigures &figures, BenchReport &out);
     void runCyclic(BenchRig &rig, uint32_t ch, uint32_t intervalMs, double seconds);
     CyclicFigures cyclicFigures(uint32_t intervalMs, const QVector<uint64_t> &stamps) const;

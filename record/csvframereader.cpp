@@ -9,8 +9,9 @@ namespace {
 // UTF-8 decoding that tells when a line is not valid text.
 bool decodeUtf8(const QByteArray &bytes, QString &text)
 {
+    static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
     QTextCodec::ConverterState state;
-    text = QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    text = utf8->toUnicode(bytes.constData(), bytes.size(), &state);
     return state.invalidChars == 0 && state.remainingChars == 0;
 }
 
@@ -73,11 +74,15 @@ bool CsvFrameReader::readLine(QByteArray &line)
     line.clear();
     if (atEnd())
         return false;
-    line = file.readLine(MaxLineLength + 1);
-    if (line.isEmpty()) {
+    // Into a buffer kept between lines: asking QIODevice for a QByteArray of the longest
+    // line allocates that much for every line, which made replay slower than a busy bus.
+    buffer.resize(int(MaxLineLength) + 2);
+    const qint64 length = file.readLine(buffer.data(), MaxLineLength + 2); // at most + 1
+    if (length <= 0) {
         error = file.errorString();
         return false;
     }
+    line = QByteArray(buffer.constData(), int(length));
     if (line.endsWith('\n') || file.atEnd())
         return true;
     skipRestOfLine();

@@ -34,4 +34,5 @@ private:
 
     QFile file;
     QString error;
+    QByteArray buffer; // one line as read, before it is copied out
 };

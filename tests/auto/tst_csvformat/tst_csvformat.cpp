@@ -170,6 +170,15 @@ void tst_CsvFormat::parseRow_data()
     QTest::newRow("unquoted time does not parse")
         << fields("1,12:00:00.250,,x,,zz,,,abc,CAN,") << qint64(0) << false << false << 0 << 0u
         << true << true << 0 << 0;
+    QTest::newRow("last millisecond of the day")
+        << fields("1,=\"23:59:59.999\",,1,Rx,0x1,,,0,,") << qint64(86399999) << true << false << 0
+        << 1u << true << true << 0 << 1;
+    QTest::newRow("hour 24 does not parse")
+        << fields("1,=\"24:00:00.000\",,1,Rx,0x1,,,0,,") << qint64(0) << false << false << 0 << 1u
+        << true << true << 0 << 1;
+    QTest::newRow("minute 60 does not parse")
+        << fields("1,=\"12:60:00.000\",,1,Rx,0x1,,,0,,") << qint64(0) << false << false << 0 << 1u
+        << true << true << 0 << 1;
     QTest::newRow("short row") << fields("1,=\"01:00:00.000\",x") << qint64(3600000) << true
                                << false << 0 << 0u << true << true << 0 << 0;
     QTest::newRow("empty row") << QStringList() << qint64(0) << false << false << 0 << 0u << true
