@@ -14,6 +14,16 @@ constexpr int32_t ReceiveBufferRecords = 1000;
 constexpr uint32_t LargestStandardId = 0x7FF;
 constexpr uint32_t LargestExtendedId = 0x1FFFFFFF;
 
+ModelItem formatReceived(uint32_t channel, const CanRxRecord &record, bool timeHex)
+{
+    return formatRxFrame(channel, record, timeHex);
+}
+
+ModelItem formatReceived(uint32_t channel, const CanFdRxRecord &record, bool timeHex)
+{
+    return formatRxFdFrame(channel, record, timeHex);
+}
+
 } // namespace
 
 recvThread::recvThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
@@ -54,6 +64,22 @@ void recvThread::run()
     stopRequested = false;
 }
 
+template <typename Record>
+void recvThread::convert(const Record *records, uint32_t count, std::atomic<uint32_t> &lastId,
+                         uint32_t wrapAfter)
+{
+    BatchOptions options = readBatchOptions();
+    QList<ModelItem> batch;
+    batch.reserve(int(count));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (options.checkIds)
+            options.checkIds = checkContinuity(lastId, records[i].id, wrapAfter);
+        batch.append(ModelItem());
+        batch.last() = formatReceived(channel, records[i], options.timeHex); // moved, not copied
+    }
+    appendPending(std::move(batch));
+}
+
 void recvThread::receiveLoop()
 {
     std::vector<CanRxRecord> classic(ReceiveBufferRecords);
@@ -63,10 +89,10 @@ void recvThread::receiveLoop()
             uint32_t(std::clamp<int32_t>(framesPerRead, 1, ReceiveBufferRecords));
         uint32_t n = receiveCan(channel, classic.data(), capacity, 0);
         if (n > 0)
-            convertClassic(classic.data(), std::min(n, capacity));
+            convert(classic.data(), std::min(n, capacity), lastCanId, LargestStandardId);
         n = receiveCanFd(channel, fd.data(), capacity, 0);
         if (n > 0)
-            convertFd(fd.data(), std::min(n, capacity));
+            convert(fd.data(), std::min(n, capacity), lastFdId, LargestExtendedId);
         msleep(1);
         if (stopRequested)
             break;
@@ -79,34 +105,6 @@ recvThread::BatchOptions recvThread::readBatchOptions()
     options.timeHex = readSettingUInt(QStringLiteral("timeHex"), QStringLiteral("1")) != 0;
     options.checkIds = readSettingUInt(QStringLiteral("recvIDAdd"), QStringLiteral("0")) == 1;
     return options;
-}
-
-void recvThread::convertClassic(const CanRxRecord *records, uint32_t count)
-{
-    BatchOptions options = readBatchOptions();
-    QList<ModelItem> batch;
-    batch.reserve(int(count));
-    for (uint32_t i = 0; i < count; ++i) {
-        if (options.checkIds)
-            options.checkIds = checkContinuity(lastCanId, records[i].id, LargestStandardId);
-        batch.append(ModelItem());
-        batch.last() = formatRxFrame(channel, records[i], options.timeHex); // moved, not copied
-    }
-    appendPending(std::move(batch));
-}
-
-void recvThread::convertFd(const CanFdRxRecord *records, uint32_t count)
-{
-    BatchOptions options = readBatchOptions();
-    QList<ModelItem> batch;
-    batch.reserve(int(count));
-    for (uint32_t i = 0; i < count; ++i) {
-        if (options.checkIds)
-            options.checkIds = checkContinuity(lastFdId, records[i].id, LargestExtendedId);
-        batch.append(ModelItem());
-        batch.last() = formatRxFdFrame(channel, records[i], options.timeHex);
-    }
-    appendPending(std::move(batch));
 }
 
 bool recvThread::checkContinuity(std::atomic<uint32_t> &last, uint32_t current, uint32_t wrapAfter)

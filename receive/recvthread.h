@@ -43,8 +43,11 @@ private:
 
     void receiveLoop();
     static BatchOptions readBatchOptions();
-    void convertClassic(const CanRxRecord *records, uint32_t count);
-    void convertFd(const CanFdRxRecord *records, uint32_t count);
+    // Formats one library call's records (classic or CAN FD) and queues them in one block;
+    // lastId and wrapAfter are the kind's continuity state.
+    template <typename Record>
+    void convert(const Record *records, uint32_t count, std::atomic<uint32_t> &lastId,
+                 uint32_t wrapAfter);
     // Returns whether the check stays on after this frame.
     bool checkContinuity(std::atomic<uint32_t> &last, uint32_t current, uint32_t wrapAfter);
     static bool idFollows(uint32_t previous, uint32_t current, uint32_t wrapAfter);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 namespace {
 
@@ -34,6 +35,39 @@ std::atomic<int64_t> lastRowTime{0};
 bool anyChannelOpen()
 {
     return isChannelOpen(0) || isChannelOpen(1);
+}
+
+bool transmitRecords(uint32_t ch, const CanTxRecord *records, uint32_t count)
+{
+    return transmitCan(ch, records, count);
+}
+
+bool transmitRecords(uint32_t ch, const CanFdTxRecord *records, uint32_t count)
+{
+    return transmitCanFd(ch, records, count);
+}
+
+ModelItem formatSent(uint32_t ch, const CanTxRecord &record)
+{
+    return formatTxFrame(ch, record);
+}
+
+ModelItem formatSent(uint32_t ch, const CanFdTxRecord &record)
+{
+    return formatTxFdFrame(ch, record);
+}
+
+// A replayed row as the record r (its kind's own fields already set), sent on its own.
+template <typename Record>
+bool sendRecord(const CsvFrame &frame, uint32_t ch, Record &r, SentFrameBatch &sent)
+{
+    r.id = makeCanId(frame.id & CanIdMask, frame.extended, frame.remote, false);
+    r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
+    std::memcpy(r.data, frame.data, sizeof(r.data));
+    if (!transmitRecords(ch, &r, 1))
+        return false;
+    sent.add(formatSent(ch, r));
+    return true;
 }
 
 } // namespace
@@ -226,6 +260,27 @@ void sendThread::runFrameJob()
     remaining = 0;
 }
 
+template <typename Record> bool sendThread::sendFrames(uint32_t count, SentFrameBatch &sent)
+{
+    Record records[MaxFramesPerCall];
+    for (uint32_t i = 0; i < count; ++i) {
+        Record &r = records[i];
+        r = Record{};
+        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
+        r.transmitType = transmitType;
+        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
+        if constexpr (std::is_same_v<Record, CanFdTxRecord>)
+            r.flags = fdFlags;
+        std::memcpy(r.data, data, r.length);
+        advanceFrame();
+    }
+    if (!transmitRecords(channel, records, count))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        sent.add(formatSent(channel, records[i]));
+    return true;
+}
+
 bool sendThread::transmitNextCall(SentFrameBatch &sent)
 {
     uint32_t n = framesPerCall;
@@ -233,50 +288,11 @@ bool sendThread::transmitNextCall(SentFrameBatch &sent)
         framesPerCall = uint32_t(remaining);
         n = framesPerCall;
     }
-    const bool ok = fdFrame ? sendFd(n, sent) : sendClassic(n, sent);
+    const bool ok = fdFrame ? sendFrames<CanFdTxRecord>(n, sent) : sendFrames<CanTxRecord>(n, sent);
     remaining -= n;
     if (remaining == 0 && keepSending)
         remaining = Endless;
     return ok;
-}
-
-bool sendThread::sendClassic(uint32_t count, SentFrameBatch &sent)
-{
-    CanTxRecord records[MaxFramesPerCall];
-    for (uint32_t i = 0; i < count; ++i) {
-        CanTxRecord &r = records[i];
-        r = CanTxRecord{};
-        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
-        r.transmitType = transmitType;
-        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
-        std::memcpy(r.data, data, r.length);
-        advanceFrame();
-    }
-    if (!transmitCan(channel, records, count))
-        return false;
-    for (uint32_t i = 0; i < count; ++i)
-        sent.add(formatTxFrame(channel, records[i]));
-    return true;
-}
-
-bool sendThread::sendFd(uint32_t count, SentFrameBatch &sent)
-{
-    CanFdTxRecord records[MaxFramesPerCall];
-    for (uint32_t i = 0; i < count; ++i) {
-        CanFdTxRecord &r = records[i];
-        r = CanFdTxRecord{};
-        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
-        r.transmitType = transmitType;
-        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
-        r.flags = fdFlags;
-        std::memcpy(r.data, data, r.length);
-        advanceFrame();
-    }
-    if (!transmitCanFd(channel, records, count))
-        return false;
-    for (uint32_t i = 0; i < count; ++i)
-        sent.add(formatTxFdFrame(channel, records[i]));
-    return true;
 }
 
 // Identifier and data increments for the next frame.
@@ -428,24 +444,11 @@ uint32_t sendThread::rowChannel(const CsvFrame &frame) const
 
 bool sendThread::sendRow(const CsvFrame &frame, uint32_t ch, SentFrameBatch &sent)
 {
-    const uint32_t word = makeCanId(frame.id & CanIdMask, frame.extended, frame.remote, false);
     if (frame.canFd) {
         CanFdTxRecord r{};
-        r.id = word;
-        r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
         r.flags = frame.fdFlags;
-        std::memcpy(r.data, frame.data, sizeof(r.data));
-        if (!transmitCanFd(ch, &r, 1))
-            return false;
-        sent.add(formatTxFdFrame(ch, r));
-        return true;
+        return sendRecord(frame, ch, r, sent);
     }
     CanTxRecord r{};
-    r.id = word;
-    r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
-    std::memcpy(r.data, frame.data, sizeof(r.data));
-    if (!transmitCan(ch, &r, 1))
-        return false;
-    sent.add(formatTxFrame(ch, r));
-    return true;
+    return sendRecord(frame, ch, r, sent);
 }

@@ -61,8 +61,8 @@ private:
     static bool claimJob(std::unique_lock<std::mutex> &job);
     void runFrameJob();
     bool transmitNextCall(SentFrameBatch &sent);
-    bool sendClassic(uint32_t count, SentFrameBatch &sent);
-    bool sendFd(uint32_t count, SentFrameBatch &sent);
+    // One transmit call of count frames of the job (CanTxRecord or CanFdTxRecord).
+    template <typename Record> bool sendFrames(uint32_t count, SentFrameBatch &sent);
     void advanceFrame();
     void waitForQueueRoom();
     QString frameStartMessage() const;
