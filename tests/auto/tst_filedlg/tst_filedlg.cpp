@@ -1,5 +1,5 @@
-// The file-send dialog and its glue in the send panels: stored options, the signals it
-// emits, replaying a recorded CSV file on the simulated adapter with both panels locked.
+// The file-send dialog and its glue in the send send.panels: stored options, the signals it
+// emits, replaying a recorded CSV file on the simulated adapter with both send.panels locked.
 
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
@@ -8,6 +8,7 @@
 #include "record/csvformat.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/sendpanelsrig.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
@@ -69,11 +70,8 @@ private:
 
     TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
-    std::unique_ptr<sendThread> threads[2];
-    std::unique_ptr<SendPanels> panels;
+    SendPanelsRig send;
     // What each send thread reported, received queued on the test's thread.
-    QList<uint> ends[2];
-    QStringList logs[2];
 };
 
 void tst_FileDlg::initTestCase()
@@ -94,15 +92,7 @@ void tst_FileDlg::init()
 
 void tst_FileDlg::cleanup()
 {
-    for (auto &t : threads) {
-        if (!t)
-            continue;
-        t->stop();
-        QVERIFY(t->wait(30000));
-    }
-    panels.reset();
-    threads[0].reset();
-    threads[1].reset();
+    QVERIFY(send.tearDown());
     closeDevice();
     setVendorBackend(nullptr);
     sim.reset();
@@ -111,27 +101,16 @@ void tst_FileDlg::cleanup()
 
 void tst_FileDlg::makePanels()
 {
-    threads[0] = std::make_unique<sendThread>(0);
-    threads[1] = std::make_unique<sendThread>(1);
-    panels = std::make_unique<SendPanels>();
-    panels->setSendThreads(threads[0].get(), threads[1].get());
-    for (int ch = 0; ch < 2; ++ch) {
-        sendThread *t = threads[ch].get();
-        connect(t, &sendThread::endSend, panels.get(), &SendPanels::endSend);
-        connect(t, &sendThread::endSend, this, [this, ch](uint channel) { ends[ch] << channel; });
-        connect(t, &sendThread::log, this, [this, ch](const QString &line) { logs[ch] << line; });
-        ends[ch].clear();
-        logs[ch].clear();
-    }
-    panels->restoreSendPanels();
+    send.build(this);
+    send.panels->restoreSendPanels();
 }
 
 void tst_FileDlg::openChannels()
 {
     QVERIFY(openBothChannels());
     for (uint32_t ch = 0; ch < 2; ++ch) {
-        if (panels)
-            panels->setSendEnabled(ch, true);
+        if (send.panels)
+            send.panels->setSendEnabled(ch, true);
     }
 }
 
@@ -152,9 +131,9 @@ QString tst_FileDlg::writeCsv(const QList<ModelItem> &rows)
 // Waits for endSend while the queue is drained, as the display refresh would do.
 bool tst_FileDlg::waitForEnds(int ch, int count)
 {
-    for (int i = 0; i < 3000 && ends[ch].size() < count; ++i)
+    for (int i = 0; i < 3000 && send.ends[ch].size() < count; ++i)
         QTest::qWait(10);
-    return ends[ch].size() >= count;
+    return send.ends[ch].size() >= count;
 }
 
 void tst_FileDlg::restoresStoredOptions()
@@ -238,24 +217,24 @@ void tst_FileDlg::replayFollowsFileLockingBothPanels()
     const QString path =
         writeCsv({csvRow("10:00:00.000", 1, 0x101), csvRow("10:00:00.002", 2, 0x202),
                   csvRow("10:00:00.004", 1, 0x103)});
-    fileDlg *dlg = panels->fileDialog();
+    fileDlg *dlg = send.panels->fileDialog();
     w<QLineEdit>(dlg, "lineEdit")->setText(path);
     w<QComboBox>(dlg, "comboBox")->setCurrentIndex(2);   // channel from the file
     w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(1); // times from the file
     w<QSpinBox>(dlg, "spinBox_2")->setValue(2);
     w<QPushButton>(dlg, "pbSend")->click();
-    QVERIFY(panels->isSending(0));
-    QVERIFY(panels->isSending(1));
-    QVERIFY(w<QPushButton>(panels.get(), "ch1StopSendBtn")->isEnabled());
-    QVERIFY(w<QPushButton>(panels.get(), "ch2StopSendBtn")->isEnabled());
-    QVERIFY(!w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
-    QVERIFY(!w<QLineEdit>(panels.get(), "ch2SendDataEdit")->isEnabled());
+    QVERIFY(send.panels->isSending(0));
+    QVERIFY(send.panels->isSending(1));
+    QVERIFY(w<QPushButton>(send.panels.get(), "ch1StopSendBtn")->isEnabled());
+    QVERIFY(w<QPushButton>(send.panels.get(), "ch2StopSendBtn")->isEnabled());
+    QVERIFY(!w<QPushButton>(send.panels.get(), "ch2SendBtn")->isEnabled());
+    QVERIFY(!w<QLineEdit>(send.panels.get(), "ch2SendDataEdit")->isEnabled());
 
     QVERIFY(waitForEnds(0, 2));
-    QCOMPARE(ends[0], (QList<uint>{0, 1}));
-    QVERIFY(!panels->isSending(0));
-    QVERIFY(!panels->isSending(1));
-    QVERIFY(w<QPushButton>(panels.get(), "ch2SendBtn")->isEnabled());
+    QCOMPARE(send.ends[0], (QList<uint>{0, 1}));
+    QVERIFY(!send.panels->isSending(0));
+    QVERIFY(!send.panels->isSending(1));
+    QVERIFY(w<QPushButton>(send.panels.get(), "ch2SendBtn")->isEnabled());
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
     QVERIFY(!w<QPushButton>(dlg, "pbStop")->isEnabled());
 
@@ -277,7 +256,7 @@ void tst_FileDlg::panel1StopEndsEndlessReplay()
     makePanels();
     openChannels();
     const QString path = writeCsv({csvRow("10:00:00.000", 1, 0x101)});
-    fileDlg *dlg = panels->fileDialog();
+    fileDlg *dlg = send.panels->fileDialog();
     w<QLineEdit>(dlg, "lineEdit")->setText(path);
     w<QComboBox>(dlg, "comboBox")->setCurrentIndex(0);
     w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(0);
@@ -291,11 +270,11 @@ void tst_FileDlg::panel1StopEndsEndlessReplay()
     }
     QVERIFY(frames >= 3);
     // Panel 2's stop addresses the idle channel-2 thread and does not end the replay.
-    w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
-    QVERIFY(threads[0]->isRunning());
-    w<QPushButton>(panels.get(), "ch1StopSendBtn")->click();
+    w<QPushButton>(send.panels.get(), "ch2StopSendBtn")->click();
+    QVERIFY(send.threads[0]->isRunning());
+    w<QPushButton>(send.panels.get(), "ch1StopSendBtn")->click();
     QVERIFY(waitForEnds(0, 2));
-    QCOMPARE(logs[0].last(), QString("文件中止发送！"));
+    QCOMPARE(send.logs[0].last(), QString("文件中止发送！"));
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
 }
 
@@ -305,29 +284,29 @@ void tst_FileDlg::requestDroppedWhilePanelSends()
 {
     makePanels();
     openChannels();
-    panels->findChild<QLineEdit *>("ch2SendCountEdit")->setText("-1");
-    w<QPushButton>(panels.get(), "ch2SendBtn")->click();
-    QVERIFY(threads[1]->isRunning());
+    send.panels->findChild<QLineEdit *>("ch2SendCountEdit")->setText("-1");
+    w<QPushButton>(send.panels.get(), "ch2SendBtn")->click();
+    QVERIFY(send.threads[1]->isRunning());
 
     const QString path = writeCsv({csvRow("10:00:00.000", 1, 0x101)});
-    fileDlg *dlg = panels->fileDialog();
+    fileDlg *dlg = send.panels->fileDialog();
     w<QLineEdit>(dlg, "lineEdit")->setText(path);
     w<QComboBox>(dlg, "comboBox_2")->setCurrentIndex(0);
     w<QSpinBox>(dlg, "spinBox_2")->setValue(1);
     w<QPushButton>(dlg, "pbSend")->click();
-    QVERIFY(!threads[0]->isRunning());
-    QVERIFY(!panels->isSending(0));
+    QVERIFY(!send.threads[0]->isRunning());
+    QVERIFY(!send.panels->isSending(0));
     QVERIFY(w<QPushButton>(dlg, "pbStop")->isEnabled()); // the dialog stays locked
     w<QPushButton>(dlg, "pbStop")->click();
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
 
-    w<QPushButton>(panels.get(), "ch2StopSendBtn")->click();
+    w<QPushButton>(send.panels.get(), "ch2StopSendBtn")->click();
     QVERIFY(waitForEnds(1, 1));
     takePending();
 
     w<QPushButton>(dlg, "pbSend")->click();
     QVERIFY(waitForEnds(0, 2));
-    QCOMPARE(logs[0].last(), QString("文件发送完成！"));
+    QCOMPARE(send.logs[0].last(), QString("文件发送完成！"));
     QCOMPARE(takePending().size(), 1);
 }
 

@@ -1,11 +1,12 @@
-// The channel send panels on the simulated adapter: template rules, refusals, job start,
-// stop and give-back, the data editor and restoring the panels from the settings store.
+// The channel send send.panels on the simulated adapter: template rules, refusals, job start,
+// stop and give-back, the data editor and restoring the send.panels from the settings store.
 
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/sendpanelsrig.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/datadlg.h"
 #include "transmit/filedlg.h"
@@ -60,7 +61,7 @@ private slots:
     void dataEditor();
 
 private:
-    template <typename T> T *w(const QString &name) { return panels->findChild<T *>(name); }
+    template <typename T> T *w(const QString &name) { return send.panels->findChild<T *>(name); }
     QComboBox *combo(int ch, const char *name) { return w<QComboBox>(prefix(ch) + name); }
     QLineEdit *edit(int ch, const char *name) { return w<QLineEdit>(prefix(ch) + name); }
     QPushButton *button(int ch, const char *name) { return w<QPushButton>(prefix(ch) + name); }
@@ -75,13 +76,10 @@ private:
 
     TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
-    std::unique_ptr<sendThread> threads[2];
-    std::unique_ptr<SendPanels> panels;
+    SendPanelsRig send;
     QList<Warning> warnings;
     QStringList logLines;
     // What each send thread reported, received queued on the test's thread.
-    QList<uint> ends[2];
-    QStringList logs[2];
 };
 
 void tst_SendPanels::initTestCase()
@@ -100,19 +98,8 @@ void tst_SendPanels::init()
     sim = std::make_shared<SimulatedAdapter>();
     setVendorBackend(sim);
     takePending();
-    threads[0] = std::make_unique<sendThread>(0);
-    threads[1] = std::make_unique<sendThread>(1);
-    panels = std::make_unique<SendPanels>();
-    panels->setSendThreads(threads[0].get(), threads[1].get());
-    for (int ch = 0; ch < 2; ++ch) {
-        sendThread *t = threads[ch].get();
-        connect(t, &sendThread::endSend, panels.get(), &SendPanels::endSend);
-        connect(t, &sendThread::endSend, this, [this, ch](uint channel) { ends[ch] << channel; });
-        connect(t, &sendThread::log, this, [this, ch](const QString &line) { logs[ch] << line; });
-        ends[ch].clear();
-        logs[ch].clear();
-    }
-    connect(panels.get(), &SendPanels::logLine, this,
+    send.build(this);
+    connect(send.panels.get(), &SendPanels::logLine, this,
             [this](const QString &line) { logLines << line; });
     warnings.clear();
     logLines.clear();
@@ -120,13 +107,7 @@ void tst_SendPanels::init()
 
 void tst_SendPanels::cleanup()
 {
-    for (auto &t : threads) {
-        t->stop();
-        QVERIFY(t->wait(30000));
-    }
-    panels.reset();
-    threads[0].reset();
-    threads[1].reset();
+    QVERIFY(send.tearDown());
     closeDevice();
     setVendorBackend(nullptr);
     sim.reset();
@@ -143,7 +124,7 @@ void tst_SendPanels::openChannels()
 {
     QVERIFY(openBothChannels());
     for (uint32_t ch = 0; ch < 2; ++ch) {
-        panels->setSendEnabled(ch, true);
+        send.panels->setSendEnabled(ch, true);
     }
 }
 
@@ -159,11 +140,11 @@ void tst_SendPanels::setTemplate(int ch, const QString &id, const QString &data,
 // Waits for endSend while the queue is drained, as the display refresh would do.
 bool tst_SendPanels::waitForEnd(int ch, int count)
 {
-    for (int i = 0; i < 3000 && ends[ch].size() < count; ++i) {
+    for (int i = 0; i < 3000 && send.ends[ch].size() < count; ++i) {
         takePending();
         QTest::qWait(10);
     }
-    return ends[ch].size() >= count;
+    return send.ends[ch].size() >= count;
 }
 
 QList<ModelItem> tst_SendPanels::drain()
@@ -194,7 +175,7 @@ void tst_SendPanels::builtWithCanLengths()
 
 void tst_SendPanels::restoreDefaults()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     for (int ch = 0; ch < 2; ++ch) {
         QCOMPARE(combo(ch, "sendLenCombo")->currentText(), QString("8"));
         QCOMPARE(edit(ch, "SendDataEdit")->text(), QString("00 11 22 33 44 55 66 77"));
@@ -224,7 +205,7 @@ void tst_SendPanels::restoreOrderAndStoredState()
     writeSetting("ch2SendTypeCombo", "zz", false);
     writeSetting("ch2FrameTypeCombo", "7", false); // beyond the items: default
     writeSetting("ch2SendDataEdit", "AA BB", false);
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
 
     QCOMPARE(combo(0, "ProtocolCombo")->currentIndex(), 0);
     QVERIFY(!combo(0, "ProtocolCombo")->isEnabled());
@@ -239,22 +220,22 @@ void tst_SendPanels::restoreOrderAndStoredState()
     QCOMPARE(edit(1, "SendDataEdit")->text(), QString("AA BB"));
 }
 
-// The state stored by a send click survives a restart: a new settings load and new panels.
+// The state stored by a send click survives a restart: a new settings load and new send.panels.
 void tst_SendPanels::panelsComeBackAfterRestart()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     combo(1, "FrameTypeCombo")->setCurrentIndex(1);
     combo(1, "ProtocolCombo")->setCurrentIndex(2);
     combo(1, "SendTypeCombo")->setCurrentIndex(3);
     combo(1, "sendLenCombo")->setCurrentIndex(12);
     setTemplate(1, "1ABCDEF", "01 02 03", "-1", "250");
     w<QCheckBox>("ch2IDAddChk")->setChecked(true);
-    QMetaObject::invokeMethod(panels.get(), "on_ch2SendBtn_clicked"); // refused: closed
+    QMetaObject::invokeMethod(send.panels.get(), "on_ch2SendBtn_clicked"); // refused: closed
     QCOMPARE(warnings.size(), 1);
 
     loadSettings(appFilePath("/config/setdb.txt"));
-    panels = std::make_unique<SendPanels>();
-    panels->restoreSendPanels();
+    send.panels = std::make_unique<SendPanels>();
+    send.panels->restoreSendPanels();
     QCOMPARE(combo(1, "FrameTypeCombo")->currentIndex(), 1);
     QCOMPARE(combo(1, "ProtocolCombo")->currentIndex(), 2);
     QCOMPARE(combo(1, "SendTypeCombo")->currentIndex(), 3);
@@ -270,7 +251,7 @@ void tst_SendPanels::panelsComeBackAfterRestart()
 
 void tst_SendPanels::lengthTrimsPanel1Only()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     combo(0, "sendLenCombo")->setCurrentIndex(2); // by program
     QCOMPARE(edit(0, "SendDataEdit")->text(), QString("00 11 "));
     combo(1, "sendLenCombo")->setCurrentIndex(2);
@@ -282,7 +263,7 @@ void tst_SendPanels::lengthTrimsPanel1Only()
 
 void tst_SendPanels::protocolBackToCan()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     const QString bytes64 = QString("AB ").repeated(63) + "AB";
     for (int ch = 0; ch < 2; ++ch) {
         combo(ch, "ProtocolCombo")->setCurrentIndex(1);
@@ -298,7 +279,7 @@ void tst_SendPanels::protocolBackToCan()
 void tst_SendPanels::remoteFrameKeepsCan()
 {
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     combo(0, "ProtocolCombo")->setCurrentIndex(2);
     combo(0, "FrameDataCombo")->setCurrentIndex(1);
     QCOMPARE(combo(0, "ProtocolCombo")->currentIndex(), 0);
@@ -313,15 +294,15 @@ void tst_SendPanels::remoteFrameKeepsCan()
 
 void tst_SendPanels::closedChannelRefused()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     edit(1, "SendIDEdit")->setText("123");
     setLanguageIndex(2);
-    QMetaObject::invokeMethod(panels.get(), "on_ch2SendBtn_clicked");
+    QMetaObject::invokeMethod(send.panels.get(), "on_ch2SendBtn_clicked");
     QCOMPARE(warnings.size(), 1);
     QCOMPARE(warnings.at(0).title, QString("tip"));
     QCOMPARE(warnings.at(0).text, QString("Channel 2 is not open!"));
     QCOMPARE(logLines, QStringList{"Channel 2 is not open!"});
-    QVERIFY(!threads[1]->isRunning());
+    QVERIFY(!send.threads[1]->isRunning());
     QVERIFY(!button(1, "StopSendBtn")->isEnabled());
     // The state is stored even when the job is refused, and saved.
     QCOMPARE(readSetting("ch2SendIDEdit", ""), QString("123"));
@@ -351,7 +332,7 @@ void tst_SendPanels::identifierRefused()
     QFETCH(QString, id);
     QFETCH(QString, message);
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     combo(channel, "FrameTypeCombo")->setCurrentIndex(format);
     edit(channel, "SendIDEdit")->setText(id);
     button(channel, "SendBtn")->click();
@@ -359,14 +340,14 @@ void tst_SendPanels::identifierRefused()
     QCOMPARE(warnings.at(0).title, QString("警告"));
     QCOMPARE(warnings.at(0).text, message);
     QVERIFY(logLines.isEmpty());
-    QVERIFY(!threads[channel]->isRunning());
+    QVERIFY(!send.threads[channel]->isRunning());
     QVERIFY(button(channel, "SendBtn")->isEnabled());
 }
 
 void tst_SendPanels::countedJobWithIncrements()
 {
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     combo(0, "sendLenCombo")->setCurrentIndex(3);
     setTemplate(0, "7FE", "0 11 FF", "3", "0");
     w<QCheckBox>("ch1IDAddChk")->setChecked(true);
@@ -380,12 +361,12 @@ void tst_SendPanels::countedJobWithIncrements()
     QVERIFY(button(1, "SendBtn")->isEnabled()); // the other panel stays free
 
     QList<ModelItem> sent;
-    for (int i = 0; i < 3000 && ends[0].isEmpty(); ++i) {
+    for (int i = 0; i < 3000 && send.ends[0].isEmpty(); ++i) {
         sent += drain();
         QTest::qWait(10);
     }
     sent += drain();
-    QCOMPARE(ends[0], QList<uint>{0});
+    QCOMPARE(send.ends[0], QList<uint>{0});
     QCOMPARE(sent.size(), 3);
     QStringList data;
     for (const ModelItem &item : qAsConst(sent)) {
@@ -406,7 +387,7 @@ void tst_SendPanels::countedJobWithIncrements()
     QVERIFY(!button(0, "StopSendBtn")->isEnabled());
     QVERIFY(edit(0, "SendDataEdit")->isEnabled());
     QVERIFY(w<QCheckBox>("ch1IDAddChk")->isEnabled());
-    QCOMPARE(logs[0].last(), QString("通道1数据发送完成！"));
+    QCOMPARE(send.logs[0].last(), QString("通道1数据发送完成！"));
     // The panel edits keep the template; the thread advanced its own copy.
     QCOMPARE(edit(0, "SendIDEdit")->text(), QString("7FE"));
     QCOMPARE(readSetting("ch1SendDataEdit", ""), QString("0 11 FF"));
@@ -415,10 +396,10 @@ void tst_SendPanels::countedJobWithIncrements()
 void tst_SendPanels::endlessJobStops()
 {
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     setTemplate(1, "100", "01", "-1", "0");
     button(1, "SendBtn")->click();
-    QVERIFY(threads[1]->isRunning());
+    QVERIFY(send.threads[1]->isRunning());
     // Let frames flow, with the window's event loop running meanwhile.
     int frames = 0;
     for (int i = 0; i < 3000 && frames < 50; ++i) {
@@ -426,13 +407,13 @@ void tst_SendPanels::endlessJobStops()
         QTest::qWait(1);
     }
     QVERIFY(frames >= 50);
-    QVERIFY(ends[1].isEmpty());
+    QVERIFY(send.ends[1].isEmpty());
     button(1, "StopSendBtn")->click();
     QVERIFY(button(1, "StopSendBtn")->isEnabled()); // locked until endSend
     QVERIFY(waitForEnd(1));
-    QCOMPARE(ends[1], QList<uint>{1});
-    QCOMPARE(logs[1].first(), QString("通道: 2开始发送数据：一直发送，发送间隔:0ms..."));
-    QCOMPARE(logs[1].last(), QString("通道2数据中止发送！"));
+    QCOMPARE(send.ends[1], QList<uint>{1});
+    QCOMPARE(send.logs[1].first(), QString("通道: 2开始发送数据：一直发送，发送间隔:0ms..."));
+    QCOMPARE(send.logs[1].last(), QString("通道2数据中止发送！"));
     QVERIFY(button(1, "SendBtn")->isEnabled());
     QVERIFY(!button(1, "StopSendBtn")->isEnabled());
 }
@@ -441,34 +422,34 @@ void tst_SendPanels::endlessJobStops()
 void tst_SendPanels::textThatIsNoNumberIsNotEndless()
 {
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     setTemplate(0, "1", "00", "many", "soon");
     button(0, "SendBtn")->click();
     QVERIFY(waitForEnd(0));
-    QCOMPARE(logs[0].first(), QString("通道: 1开始发送数据：数据总帧数:0，发送间隔:0ms..."));
-    QCOMPARE(logs[0].last(), QString("通道1数据发送完成！"));
+    QCOMPARE(send.logs[0].first(), QString("通道: 1开始发送数据：数据总帧数:0，发送间隔:0ms..."));
+    QCOMPARE(send.logs[0].last(), QString("通道1数据发送完成！"));
     QVERIFY(drain().isEmpty());
 }
 
 void tst_SendPanels::setSendEnabledWhileSending()
 {
     openChannels();
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     setTemplate(0, "1", "00", "-1", "5");
     button(0, "SendBtn")->click();
-    QVERIFY(panels->isSending(0));
-    panels->setSendEnabled(0, true); // channel (re)opened meanwhile
-    QVERIFY(!panels->isSendEnabled(0));
+    QVERIFY(send.panels->isSending(0));
+    send.panels->setSendEnabled(0, true); // channel (re)opened meanwhile
+    QVERIFY(!send.panels->isSendEnabled(0));
     closeDevice(); // the job ends by itself once the channel is gone
     QVERIFY(waitForEnd(0));
-    QVERIFY(!panels->isSending(0));
-    QVERIFY(!panels->isSendEnabled(0));
+    QVERIFY(!send.panels->isSending(0));
+    QVERIFY(!send.panels->isSendEnabled(0));
     QVERIFY(!button(0, "StopSendBtn")->isEnabled());
 }
 
 void tst_SendPanels::dataEditor()
 {
-    panels->restoreSendPanels();
+    send.panels->restoreSendPanels();
     edit(0, "SendDataEdit")->setText("1 2");
     combo(0, "sendLenCombo")->setCurrentIndex(4);
     bool seen = false;
