@@ -1,6 +1,7 @@
 #include "app/mainmenus.h"
 
 #include "settings/resourcepaths.h"
+#include "settings/settingsstore.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -16,12 +17,7 @@
 
 namespace {
 
-struct Texts
-{
-    const char *simplified;
-    const char *traditional;
-    const char *english;
-};
+using Texts = MenuTexts;
 
 QString pick(const Texts &texts, uint32_t language)
 {
@@ -84,6 +80,8 @@ void MainMenus::createMenus(QMainWindow *window)
     infoMenu->addAction(deviceInfoAction);
     viewMenu = bar->addMenu(QString());
     viewMenu->addActions({logViewAction, clearLogAction});
+    analysisMenu = bar->addMenu(QString());
+    analysisMenu->setObjectName(QStringLiteral("analysisMenu"));
     languageMenu = bar->addMenu(QString());
     helpMenu = bar->addMenu(QString());
 }
@@ -125,6 +123,9 @@ void MainMenus::applyTexts(uint32_t language, uint32_t listLimit)
     setText(logViewAction, language, logTexts);
     dock->setWindowTitle(pick(logTexts, language));
     setText(clearLogAction, language, {"清空日志(&D)", "清空日志(&D)", "Clear Log(&D)"});
+    setText(analysisMenu, language, {"分析(&A)", "分析(&A)", "Analysis(&A)"});
+    for (const auto &entry : qAsConst(analysisEntries))
+        setText(entry.first, language, entry.second);
     setText(languageMenu, language, {"语言(&L)", "語言(&L)", "Language(&L)"});
     setText(helpMenu, language, {"帮助(&H)", "幫助(&H)", "Help(&H)"});
     setText(aboutAction, language, {"关于(&A)", "關於(&A)", "About(&A)"});
@@ -186,4 +187,19 @@ QList<QAction *> MainMenus::documentActions() const
             found << action;
     }
     return found;
+}
+
+QAction *MainMenus::addAnalysisAction(const MenuTexts &texts)
+{
+    auto *action = analysisMenu->addAction(QString());
+    analysisEntries.append({action, texts});
+    const uint32_t language = languageIndex();
+    if (language <= 2)
+        setText(action, language, texts);
+    return action;
+}
+
+void MainMenus::addAnalysisSeparator()
+{
+    analysisMenu->addSeparator();
 }

@@ -41,6 +41,7 @@ private slots:
     void startsWithoutTranslationFiles();
     void switchToEnglish();
     void switchWithMissingFileKeepsLanguage();
+    void analysisMenuFollowsLanguage();
     void helpMenuListsLowerCasePdfs();
     void aboutBodies_data();
     void aboutBodies();
@@ -125,6 +126,21 @@ void tst_Languages::switchToEnglish()
     w->menus()->languageActions[1]->trigger();
     QCOMPARE(w->menus()->mergeAction->text(), QString("合并相同ID數據(&M)"));
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暫停顯示"));
+}
+
+void tst_Languages::analysisMenuFollowsLanguage()
+{
+    fixture->installTranslations();
+    MainWindow *w = fixture->open();
+    MainMenus *m = w->menus();
+    QCOMPARE(m->analysisMenu->title(), QString("分析(&A)"));
+    QAction *entry = m->addAnalysisAction({"打开日志…", "打開日誌…", "Open log…"});
+    QCOMPARE(entry->text(), QString("打开日志…"));
+    m->languageActions[2]->trigger();
+    QCOMPARE(m->analysisMenu->title(), QString("Analysis(&A)"));
+    QCOMPARE(entry->text(), QString("Open log…"));
+    m->languageActions[1]->trigger();
+    QCOMPARE(entry->text(), QString("打開日誌…"));
 }
 
 void tst_Languages::switchWithMissingFileKeepsLanguage()
