@@ -110,17 +110,26 @@ void DisplayRefresh::finishRecording(int rows)
 
 void DisplayRefresh::show(QList<ModelItem> &accepted)
 {
+    // A list buffer of 0 shows no new rows and keeps the ones on screen.
+    if (limit == 0)
+        return;
     const int previousRow = ui.table->currentIndex().row();
+    if (ui.merge->isChecked()) {
+        // Every accepted record is offered to the merge, so an identifier seen only early
+        // in a burst keeps its row; the table is trimmed afterwards.
+        if (!accepted.isEmpty()) {
+            count.framesShown += static_cast<uint64_t>(accepted.size());
+            mergeAppend(std::move(accepted), 0, previousRow);
+        }
+        trimFor(0);
+        return;
+    }
     const int incoming = std::min<qint64>(accepted.size(), limit);
     trimFor(incoming);
     if (incoming <= 0)
         return;
     const int first = accepted.size() - incoming;
     count.framesShown += static_cast<uint64_t>(incoming);
-    if (ui.merge->isChecked()) {
-        mergeAppend(std::move(accepted), first, previousRow);
-        return;
-    }
     model->appendItems(std::move(accepted), first);
     ui.table->scrollToBottom();
 }

@@ -89,6 +89,8 @@ MainWindow::~MainWindow()
     rateTimer.stop();
     stopWorkers();
     deviceClosed();
+    // Frames the workers queued before they stopped still belong in the recording.
+    display->refresh();
     display->stopRecording();
     delete ui;
 }

@@ -29,12 +29,14 @@ private slots:
     void trimming();
     void loweredBufferHoldsLimit_data();
     void loweredBufferHoldsLimit();
-    void zeroBufferShowsNothing();
+    void zeroBufferKeepsRows();
     void clearRestartsNumberingKeepsCounts();
     void resetCountsLeavesRates();
     void ratesPerChannelAndDirection();
     void mergeOptionClearsListAndFilters();
     void mergeAppendKeepsOneRowPerId();
+    void mergeBurstKeepsEarlyIdentifiers();
+    void recordingHoldsQueuedFramesAtExit();
     void recordingScopes_data();
     void recordingScopes();
     void recordingTruncatesExistingFile();
@@ -168,7 +170,7 @@ void tst_DisplayRefresh::loweredBufferHoldsLimit()
     QCOMPARE(model()->cellText(9, 0), QString::number(1000 + incoming));
 }
 
-void tst_DisplayRefresh::zeroBufferShowsNothing()
+void tst_DisplayRefresh::zeroBufferKeepsRows()
 {
     feed(5);
     w->refreshDisplay();
@@ -176,7 +178,7 @@ void tst_DisplayRefresh::zeroBufferShowsNothing()
     QCOMPARE(w->listLimit(), 0u);
     feed(5);
     w->refreshDisplay();
-    QCOMPARE(model()->rowCount(), 0);
+    QCOMPARE(column(0), QStringList({"1", "2", "3", "4", "5"})); // kept, nothing new
     QCOMPARE(w->counters().totals[Ch1Rx], 10u);
     w->applyValue(QStringLiteral("4"), 2);
     feed(6);
@@ -253,6 +255,31 @@ void tst_DisplayRefresh::mergeAppendKeepsOneRowPerId()
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 2);
     QCOMPARE(w->counters().totals[Ch1Rx], 6u);
+}
+
+void tst_DisplayRefresh::mergeBurstKeepsEarlyIdentifiers()
+{
+    w->applyValue(QStringLiteral("10"), 2);
+    w->menus()->mergeAction->trigger();
+    QList<ModelItem> batch;
+    batch << makeFrame(0, true, 0x7);
+    for (int i = 0; i < 50; ++i)
+        batch << makeFrame(0, true, 0x100 + uint32_t(i % 3));
+    appendPending(batch);
+    w->refreshDisplay();
+    QCOMPARE(model()->rowCount(), 4);
+    QVERIFY(column(5).join(',').contains(QLatin1String("7")));
+}
+
+void tst_DisplayRefresh::recordingHoldsQueuedFramesAtExit()
+{
+    const QString file = fixture->path("/exit.csv");
+    QVERIFY(w->startRecording(file, 0));
+    feed(10);
+    w->refreshDisplay();
+    feed(10); // still queued when the window closes
+    fixture->window.reset();
+    QCOMPARE(fileLines(file).size(), 1 + 20);
 }
 
 void tst_DisplayRefresh::recordingScopes_data()
