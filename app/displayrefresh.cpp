@@ -43,6 +43,11 @@ void DisplayRefresh::refresh()
         show(accepted);
 }
 
+void DisplayRefresh::recordRemaining()
+{
+    takeAndRecord();
+}
+
 int DisplayRefresh::slotOf(const ModelItem &item)
 {
     if (item.channel > 1 || (item.recv != 0 && item.recv != 1))
@@ -111,24 +116,30 @@ void DisplayRefresh::finishRecording(int rows)
 void DisplayRefresh::show(QList<ModelItem> &accepted)
 {
     const int previousRow = ui.table->currentIndex().row();
-    const int incoming = std::min<qint64>(accepted.size(), limit);
+    // A list buffer of 0 shows nothing new and keeps the rows there are.
+    const int incoming = limit == 0 ? 0 : std::min<qint64>(accepted.size(), limit);
     trimFor(incoming);
     if (incoming <= 0)
         return;
-    const int first = accepted.size() - incoming;
-    count.framesShown += static_cast<uint64_t>(incoming);
     if (ui.merge->isChecked()) {
-        mergeAppend(std::move(accepted), first, previousRow);
+        // Every accepted record is offered to the merge, so an identifier seen only early
+        // in a burst keeps its row; the table is trimmed to the limit afterwards.
+        count.framesShown += static_cast<uint64_t>(accepted.size());
+        mergeAppend(std::move(accepted), previousRow);
         return;
     }
+    const int first = accepted.size() - incoming;
+    count.framesShown += static_cast<uint64_t>(incoming);
     model->appendItems(std::move(accepted), first);
     ui.table->scrollToBottom();
 }
 
 // Removes the oldest rows so that the table holds at most listLimit rows once
-// `incoming` more have been added.
+// `incoming` more have been added. A limit of 0 removes nothing.
 void DisplayRefresh::trimFor(int incoming)
 {
+    if (limit == 0)
+        return;
     const qint64 rows = model->rowCount();
     const qint64 excess = std::min<qint64>(rows, rows + incoming - qint64(limit));
     if (excess <= 0)
@@ -137,9 +148,13 @@ void DisplayRefresh::trimFor(int incoming)
     ui.table->setCurrentIndex(QModelIndex());
 }
 
-void DisplayRefresh::mergeAppend(QList<ModelItem> &&accepted, int first, int previousRow)
+void DisplayRefresh::mergeAppend(QList<ModelItem> &&accepted, int previousRow)
 {
-    model->mergeItems(std::move(accepted), first);
+    model->mergeItems(std::move(accepted), 0);
+    if (model->rowCount() > qint64(limit)) {
+        trimFor(0);
+        previousRow = -1;
+    }
     if (userScrolled) {
         userScrolled = false;
         return;
