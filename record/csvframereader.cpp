@@ -13,7 +13,8 @@ bool decode(QTextCodec *codec, const QByteArray &bytes, QString &text)
         return false;
     QTextCodec::ConverterState state;
     text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
+    return state.invalidChars == 0 && state.remainingChars == 0 &&
+           !text.contains(QChar::ReplacementCharacter) && !text.contains(QChar(0));
 }
 
 // UTF-8, else GB18030 (a superset of GBK and GB2312).
