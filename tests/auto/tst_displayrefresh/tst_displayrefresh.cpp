@@ -35,6 +35,8 @@ private slots:
     void ratesPerChannelAndDirection();
     void mergeOptionClearsListAndFilters();
     void mergeAppendKeepsOneRowPerId();
+    void mergeBurstLargerThanBufferKeepsEarlyIds();
+    void rowsPendingAtExitAreRecorded();
     void recordingScopes_data();
     void recordingScopes();
     void recordingTruncatesExistingFile();
@@ -253,6 +255,39 @@ void tst_DisplayRefresh::mergeAppendKeepsOneRowPerId()
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 2);
     QCOMPARE(w->counters().totals[Ch1Rx], 6u);
+}
+
+// An identifier seen only at the start of a burst larger than the list buffer keeps its
+// row; distinct identifiers beyond the buffer are trimmed afterwards, oldest first.
+void tst_DisplayRefresh::mergeBurstLargerThanBufferKeepsEarlyIds()
+{
+    w->menus()->mergeAction->trigger();
+    w->applyValue(QStringLiteral("3"), 2);
+    QList<ModelItem> batch{makeFrame(0, true, 0x1)};
+    for (int i = 0; i < 20; ++i)
+        batch << makeFrame(0, true, 0x2 + uint32_t(i % 2));
+    appendPending(batch);
+    w->refreshDisplay();
+    QCOMPARE(column(5), QStringList({"0x1", "0x2", "0x3"}));
+    feed(5, 0, true, 0x10);
+    w->refreshDisplay();
+    QCOMPARE(model()->rowCount(), 3);
+    QCOMPARE(column(5), QStringList({"0x12", "0x13", "0x14"}));
+}
+
+// Frames still queued when the window closes are numbered and written before the
+// recording is closed.
+void tst_DisplayRefresh::rowsPendingAtExitAreRecorded()
+{
+    const QString path = fixture->path(QStringLiteral("/exit.csv"));
+    QVERIFY(w->startRecording(path, 0));
+    feed(10);
+    w->refreshDisplay();
+    feed(10, 1, false, 0x200);
+    fixture->window.reset();
+    const QStringList lines = fileLines(path);
+    QCOMPARE(lines.size(), 21);
+    QVERIFY(lines.last().startsWith(QStringLiteral("20,")));
 }
 
 void tst_DisplayRefresh::recordingScopes_data()
