@@ -43,6 +43,11 @@ void DisplayRefresh::refresh()
         show(accepted);
 }
 
+void DisplayRefresh::recordRemaining()
+{
+    takeAndRecord();
+}
+
 int DisplayRefresh::slotOf(const ModelItem &item)
 {
     if (item.channel > 1 || (item.recv != 0 && item.recv != 1))
@@ -116,12 +121,13 @@ void DisplayRefresh::show(QList<ModelItem> &accepted)
     const int previousRow = ui.table->currentIndex().row();
     if (ui.merge->isChecked()) {
         // Every accepted record is offered to the merge, so an identifier seen only early
-        // in a burst keeps its row; the table is trimmed afterwards.
-        if (!accepted.isEmpty()) {
-            count.framesShown += static_cast<uint64_t>(accepted.size());
-            mergeAppend(std::move(accepted), 0, previousRow);
+        // in a burst keeps its row; the table is trimmed to the limit afterwards.
+        if (accepted.isEmpty()) {
+            trimFor(0);
+            return;
         }
-        trimFor(0);
+        count.framesShown += static_cast<uint64_t>(accepted.size());
+        mergeAppend(std::move(accepted), previousRow);
         return;
     }
     const int incoming = std::min<qint64>(accepted.size(), limit);
@@ -146,9 +152,13 @@ void DisplayRefresh::trimFor(int incoming)
     ui.table->setCurrentIndex(QModelIndex());
 }
 
-void DisplayRefresh::mergeAppend(QList<ModelItem> &&accepted, int first, int previousRow)
+void DisplayRefresh::mergeAppend(QList<ModelItem> &&accepted, int previousRow)
 {
-    model->mergeItems(std::move(accepted), first);
+    model->mergeItems(std::move(accepted), 0);
+    if (model->rowCount() > qint64(limit)) {
+        trimFor(0);
+        previousRow = -1;
+    }
     if (userScrolled) {
         userScrolled = false;
         return;

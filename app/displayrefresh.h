@@ -47,6 +47,9 @@ public:
 
     // One refresh pass over everything pending.
     void refresh();
+    // At shut-down, once the workers have stopped: numbers, counts and records what is
+    // still pending, without touching the table.
+    void recordRemaining();
     // Writes the rates of the last second to the rate labels and starts a new second.
     void publishRates();
     // "复位计数": the four totals back to 0 (rates untouched).
@@ -76,7 +79,7 @@ private:
     void finishRecording(int rows);
     void show(QList<ModelItem> &accepted);
     void trimFor(int incoming);
-    void mergeAppend(QList<ModelItem> &&accepted, int first, int previousRow);
+    void mergeAppend(QList<ModelItem> &&accepted, int previousRow);
     void addToTotals(const uint32_t batch[4]);
     static int slotOf(const ModelItem &item);
 

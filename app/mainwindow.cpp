@@ -20,6 +20,7 @@
 #include "ui_mainwindow.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDockWidget>
@@ -51,6 +52,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     initResources();
     ui->setupUi(this);
     loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
+    // The file-send dialog restores its fields from the settings just loaded.
+    sendPanels()->createFileDialog();
     language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
     // Apply the form translation now rather than when the event loop first runs.
     QCoreApplication::sendPostedEvents(this, QEvent::LanguageChange);
@@ -89,10 +92,19 @@ MainWindow::~MainWindow()
     rateTimer.stop();
     stopWorkers();
     deviceClosed();
-    // Frames the workers queued before they stopped still belong in the recording.
-    display->refresh();
+    // The workers have stopped: what they queued since the last refresh still belongs in
+    // the recording.
+    display->recordRemaining();
     display->stopRecording();
     delete ui;
+}
+
+// Closing the main window ends the program: the file-send dialog, a window of its own,
+// must not keep it running.
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    sendPanels()->closeFileDialog();
+    QMainWindow::closeEvent(event);
 }
 
 // Every worker thread ends before the device is closed, so none touches the device
@@ -332,7 +344,8 @@ void MainWindow::applyOpenedChannels(const bool started[2])
     if (isDeviceOpen() && (started[0] || started[1]))
         deviceWasOpen = true;
     for (uint32_t ch = 0; ch < 2; ++ch) {
-        if (!started[ch]) {
+        // A channel started and stopped again in the same dialog is not running.
+        if (!started[ch] || !isChannelOpen(ch)) {
             sendPanels()->setSendEnabled(ch, isChannelOpen(ch));
             continue;
         }

@@ -43,6 +43,8 @@ bool setFilters(uint32_t ch, const QVector<FilterRange> &ranges)
     return ackFilter(ch);
 }
 
+// A step after the initialisation that fails resets the channel again, so that it is
+// not left initialised but never started (shown as running, sending into failures).
 QString startOneChannel(uint32_t ch)
 {
     using Step = QString (*)(uint32_t);
@@ -50,8 +52,11 @@ QString startOneChannel(uint32_t ch)
                                                   applyFilters, applyStart};
     for (Step step : steps) {
         const QString failure = step(ch);
-        if (!failure.isEmpty())
-            return failure;
+        if (failure.isEmpty())
+            continue;
+        if (isChannelOpen(ch))
+            resetCan(ch);
+        return failure;
     }
     return {};
 }

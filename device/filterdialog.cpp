@@ -125,15 +125,18 @@ void FilterDialog::on_pushButton_clicked()
 
 void FilterDialog::on_pushButton_2_clicked()
 {
-    // Rows that repeat an earlier entry exactly are left out; a row that merely reads
-    // like part of another entry (0x10-0x20 after 0x10-0x200) is a range of its own.
-    QStringList entries;
+    // A row whose text already occurs in the list built so far is left out. With the
+    // fixed field order that is a repeat or a sub-range of an earlier entry (0x10-0x20
+    // after 0x10-0x200: same mode and start, an end that is a prefix of the earlier one),
+    // so no frame is lost by it.
+    QString result;
     for (int row = 0; row < ui->tableWidget->rowCount(); ++row) {
-        const QString text = frameTextsToDigits(rowText(row));
-        if (!entries.contains(text))
-            entries.append(text);
+        const QString text = rowText(row);
+        if (!result.contains(text))
+            result += text + QLatin1Char('|');
     }
-    resultList = entries.join(QLatin1Char('|'));
+    result.chop(1);
+    resultList = frameTextsToDigits(result);
     accept();
 }
 

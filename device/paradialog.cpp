@@ -48,12 +48,20 @@ QString ParaDialog::param(int index, const char *name, const char *defaultValue)
     return readSetting(channelParamKey(index, QLatin1String(name)), QLatin1String(defaultValue));
 }
 
+// A stored index outside the combo's items selects the default item, so the dialog never
+// shows an empty choice and confirming never stores -1.
+void ParaDialog::selectStored(QComboBox *combo, int index, const char *name)
+{
+    const int stored = param(index, name, "0").toInt();
+    combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : 0);
+}
+
 void ParaDialog::setP(int index)
 {
-    ui->workStatusCombo->setCurrentIndex(param(index, "workStatus", "0").toInt());
-    ui->canFDStandardCombo->setCurrentIndex(param(index, "canFDStandard", "0").toInt());
-    ui->ABIT1Combo->setCurrentIndex(param(index, "ABIT1", "0").toInt());
-    ui->ABIT2Combo->setCurrentIndex(param(index, "ABIT2", "0").toInt());
+    selectStored(ui->workStatusCombo, index, "workStatus");
+    selectStored(ui->canFDStandardCombo, index, "canFDStandard");
+    selectStored(ui->ABIT1Combo, index, "ABIT1");
+    selectStored(ui->ABIT2Combo, index, "ABIT2");
     ui->CustomBaudrateCheckBox->setChecked(param(index, "isCustomBaudrate", "0").toInt() != 0);
     ui->CustomBaudrateEdit->setText(param(index, "CustomBaudrate", ""));
     ui->filterModeCheck->setChecked(param(index, "filterMode", "0").toInt() != 0);

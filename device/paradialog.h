@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 
+class QComboBox;
+
 namespace Ui {
 class ParaDialog;
 }
@@ -34,6 +36,7 @@ protected:
 
 private:
     QString param(int index, const char *name, const char *defaultValue) const;
+    void selectStored(QComboBox *combo, int index, const char *name);
 
     Ui::ParaDialog *ui = nullptr;
     QString filterIds;

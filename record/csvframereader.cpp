@@ -6,13 +6,23 @@
 
 namespace {
 
-// UTF-8 decoding that tells when a line is not valid text.
-bool decodeUtf8(const QByteArray &bytes, QString &text)
+// Decoding that tells when a line is not valid text in the codec.
+bool decode(QTextCodec *codec, const QByteArray &bytes, QString &text)
+{
+    if (!codec)
+        return false;
+    QTextCodec::ConverterState state;
+    text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0 &&
+           !text.contains(QChar::ReplacementCharacter) && !text.contains(QChar(0));
+}
+
+// UTF-8, else GB18030 (a superset of GBK and GB2312).
+bool decodeLine(const QByteArray &bytes, QString &text)
 {
     static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
-    QTextCodec::ConverterState state;
-    text = utf8->toUnicode(bytes.constData(), bytes.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
+    static QTextCodec *const gb18030 = QTextCodec::codecForName("GB18030");
+    return decode(utf8, bytes, text) || decode(gb18030, bytes, text);
 }
 
 } // namespace
@@ -37,6 +47,7 @@ bool CsvFrameReader::rewind()
     }
     QByteArray header; // whatever it holds, a byte-order mark included
     readLine(header);
+    unreadable = 0;
     return true;
 }
 
@@ -47,8 +58,10 @@ bool CsvFrameReader::readRow(QStringList &fields)
     if (!readLine(line))
         return false;
     QString text;
-    if (decodeUtf8(line, text))
+    if (decodeLine(line, text))
         fields = splitCsvRow(text);
+    else
+        ++unreadable;
     return true;
 }
 
@@ -87,6 +100,7 @@ bool CsvFrameReader::readLine(QByteArray &line)
         return true;
     skipRestOfLine();
     line.clear();
+    ++unreadable;
     return true;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 // Reads the frame lines of a CSV frame file for replay: UTF-8 (a byte-order mark is
-// accepted), the header line skipped. Blank, overlong and undecodable lines come back as
-// empty field lists, so a broken file never yields more than it holds.
+// accepted), and a line that is not UTF-8 as GB18030 (files saved by Chinese Windows
+// systems); the header line skipped. Blank, overlong and undecodable lines come back as
+// empty field lists, so a broken file never yields more than it holds; the overlong and
+// undecodable ones are counted.
 
 #include <QFile>
 #include <QString>
@@ -25,6 +27,8 @@ public:
     bool readRow(QStringList &fields);
     bool atEnd() const;
     void close();
+    // Lines of the current pass that could not be read at all (overlong or undecodable).
+    int unreadableRows() const { return unreadable; }
 
     QString errorString() const;
 
@@ -35,4 +39,5 @@ private:
     QFile file;
     QString error;
     QByteArray buffer; // one line as read, before it is copied out
+    int unreadable = 0;
 };

@@ -137,4 +137,11 @@ QString channelClosedMessage(int panel)
                       : byLanguage("通道2未打开！", "通道2未打開！", "Channel 2 is not open!");
 }
 
+QString fileSendBusyMessage(int panel)
+{
+    return byLanguage("通道%1正在发送数据，文件未发送！", "通道%1正在發送數據，文件未發送！",
+                      "Channel %1 is sending data, the file was not sent!")
+        .arg(panel);
+}
+
 } // namespace SendPanelRules

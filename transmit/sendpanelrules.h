@@ -49,5 +49,7 @@ QString idRangeMessage(IdCheck check, int panel);
 QString idRangeTitle();
 QString channelClosedTitle(int panel);
 QString channelClosedMessage(int panel);
+// Why a file send was refused: the panel (1 or 2) is sending.
+QString fileSendBusyMessage(int panel);
 
 } // namespace SendPanelRules

@@ -25,8 +25,7 @@ constexpr int ItemFlagsRole = Qt::UserRole - 1;
 
 } // namespace
 
-SendPanels::SendPanels(QWidget *parent)
-    : QWidget(parent), ui(new Ui::SendPanels), fileDialogWindow(std::make_unique<fileDlg>())
+SendPanels::SendPanels(QWidget *parent) : QWidget(parent), ui(new Ui::SendPanels)
 {
     ui->setupUi(this);
     panels[0] = {
@@ -41,6 +40,13 @@ SendPanels::SendPanels(QWidget *parent)
         ui->ch2SendBtn,        ui->ch2StopSendBtn,    ui->pushButton_4,      ui->ch2SendFileBtn};
     setupPanel(0);
     setupPanel(1);
+}
+
+void SendPanels::createFileDialog()
+{
+    if (fileDialogWindow)
+        return;
+    fileDialogWindow = std::make_unique<fileDlg>();
     connect(fileDialogWindow.get(), &fileDlg::send, this, &SendPanels::startFileSend);
     connect(fileDialogWindow.get(), &fileDlg::stop, this, &SendPanels::stopFileSend);
 }
@@ -55,6 +61,13 @@ void SendPanels::setupPanel(int channel)
     Panel &p = panels[channel];
     static const QRegularExpression hexText(QStringLiteral("^[0-9a-fA-F ]+$"));
     p.data->setValidator(new QRegularExpressionValidator(hexText, p.data));
+    // Typos never become traffic: no identifier 0 from "12G", no 0 ms from "1O".
+    static const QRegularExpression idText(QStringLiteral("^[0-9a-fA-F]{0,8}$"));
+    static const QRegularExpression countText(QStringLiteral("^(-1|[0-9]{0,18})$"));
+    static const QRegularExpression intervalText(QStringLiteral("^[0-9]{0,9}$"));
+    p.id->setValidator(new QRegularExpressionValidator(idText, p.id));
+    p.count->setValidator(new QRegularExpressionValidator(countText, p.count));
+    p.interval->setValidator(new QRegularExpressionValidator(intervalText, p.interval));
     p.data->setContextMenuPolicy(Qt::NoContextMenu);
     p.sendFile->hide();
     p.send->setEnabled(false);
@@ -87,13 +100,21 @@ bool SendPanels::isSending(uint32_t channel) const
 
 void SendPanels::showFileDialog()
 {
+    createFileDialog();
     fileDialogWindow->show();
     fileDialogWindow->raise();
     fileDialogWindow->activateWindow();
 }
 
-fileDlg *SendPanels::fileDialog() const
+void SendPanels::closeFileDialog()
 {
+    if (fileDialogWindow)
+        fileDialogWindow->close();
+}
+
+fileDlg *SendPanels::fileDialog()
+{
+    createFileDialog();
     return fileDialogWindow.get();
 }
 
@@ -286,7 +307,7 @@ void SendPanels::endSend(uint channel)
 {
     if (channel > 1)
         return;
-    if (channel == 0)
+    if (channel == 0 && fileDialogWindow)
         fileDialogWindow->enableSendControls();
     unlockPanel(static_cast<int>(channel));
 }
@@ -295,12 +316,24 @@ void SendPanels::endSend(uint channel)
 
 void SendPanels::startFileSend(const QString &path, int count, int interval, int channel)
 {
-    if (!threads[0] || !threads[1] || threads[0]->isRunning() || threads[1]->isRunning())
+    if (!threads[0] || !threads[1])
         return;
+    const int busyPanel = isBusy(0) ? 1 : (isBusy(1) ? 2 : 0);
+    if (busyPanel != 0) {
+        // The dialog is given back at once, so the user is not left waiting for nothing.
+        showWarningBox(fileDialogWindow.get(), idRangeTitle(), fileSendBusyMessage(busyPanel));
+        fileDialogWindow->enableSendControls();
+        return;
+    }
     threads[0]->setSendFile(path, count, interval, channel);
     threads[0]->start(QThread::InheritPriority);
     lockPanel(0);
     lockPanel(1);
+}
+
+bool SendPanels::isBusy(int channel) const
+{
+    return sending[channel] || (threads[channel] && threads[channel]->isRunning());
 }
 
 // Only a running replay is stopped: a request made while the thread is idle would

@@ -35,9 +35,14 @@ public:
     bool isSendEnabled(uint32_t channel) const;
     // True while the panel of channel index 0 or 1 is locked by a job.
     bool isSending(uint32_t channel) const;
+    // Creates the file-send dialog, which restores its fields from the settings store:
+    // the main window calls it once the settings are loaded. Later calls do nothing.
+    void createFileDialog();
     // Shows the non-modal file-send dialog (menu "文件发送(&F)").
     void showFileDialog();
-    fileDlg *fileDialog() const;
+    // Hides the file-send dialog (the main window is closing).
+    void closeFileDialog();
+    fileDlg *fileDialog();
 
 public slots:
     // Connected to both send threads' endSend.
@@ -88,6 +93,7 @@ private:
     void storePanel(int channel);
     void startJob(int channel);
     void stopJob(int channel);
+    bool isBusy(int channel) const;
     void lockPanel(int channel);
     void unlockPanel(int channel);
     void editData(int channel);

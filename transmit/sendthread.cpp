@@ -246,10 +246,8 @@ void sendThread::runFrameJob()
             emitLog(failureMessage());
             break;
         }
-        if (intervalMs >= uint32_t(SentFrameBatch::MaxAgeMs))
-            sent.flush();
-        else
-            sent.flushIfDue();
+        // Queued right after its call, so no reception answering it can be shown first.
+        sent.flush();
         waitForQueueRoom();
         pacer.advance(intervalMs);
         if (!pacer.waitForDeadline(stopRequested))
@@ -337,7 +335,12 @@ void sendThread::runFileJob()
         return;
     }
     const bool accepted = runPasses(reader);
+    const int unreadable = reader.unreadableRows();
     reader.close();
+    if (unreadable > 0)
+        emitLog(byLanguage("文件中有%1行无法读取，未发送！", "文件中有%1行無法讀取，未發送！",
+                           "%1 rows of the file could not be read and were not sent!")
+                    .arg(unreadable));
     if (!accepted)
         emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
     else if (!stopRequested)
@@ -384,7 +387,7 @@ int sendThread::runPass(CsvFrameReader &reader)
             ++frameRows;
         if (replayRow(fields, pacer, sent))
             ++rows;
-        sent.flushIfDue();
+        sent.flush();
     }
     sent.flush();
     if (rows == 0 && frameRows > 0 && !stopRequested && anyChannelOpen() && reader.atEnd())

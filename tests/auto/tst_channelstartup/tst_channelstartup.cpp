@@ -151,9 +151,10 @@ void tst_ChannelStartup::stopsAtFirstFailure()
 
     QCOMPARE(result.failure, message);
     QVERIFY(!result.started[0]);
-    QCOMPARE(sim->callLog(), calls);
-    // What was done before the failure stays: an initialised channel remains open.
-    QCOMPARE(isChannelOpen(0), channelOpen);
+    QCOMPARE(sim->callLog().mid(0, calls.size()), calls);
+    // A channel initialised before the failure is reset again, never left half-started.
+    Q_UNUSED(channelOpen);
+    QVERIFY(!isChannelOpen(0));
 }
 
 void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
@@ -163,7 +164,8 @@ void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
     QCOMPARE(result.failure, QStringLiteral("CAN启动失败！"));
     QVERIFY(!result.started[0]);
     QVERIFY(!result.started[1]);
-    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(sim->callLog().mid(0, 5), (QVector<int>{35, 33, 34, 5, 6}));
+    QVERIFY(!isChannelOpen(0));
     QVERIFY(!isChannelOpen(1));
 }
 

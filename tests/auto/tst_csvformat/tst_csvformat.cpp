@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace {
@@ -84,6 +85,7 @@ private slots:
     void recordThenReplayRoundTrip();
     void readerAcceptsByteOrderMarkAndCrLf();
     void readerSurvivesBrokenLines();
+    void readerFallsBackToGb18030AndCountsUnreadable();
     void readerRewindsForAnotherPass();
     void readerReportsMissingFile();
     void recorderTruncatesExistingFile();
@@ -278,6 +280,25 @@ void tst_CsvFormat::readerAcceptsByteOrderMarkAndCrLf()
     const CsvFrame frame = parseCsvFrame(rows.at(0));
     QVERIFY(!frame.extended && !frame.remote);
     QCOMPARE(int(frame.data[0]), 7);
+}
+
+// A file written by a Chinese Windows system (GBK) replays; what no codec reads is counted.
+void tst_CsvFormat::readerFallsBackToGb18030AndCountsUnreadable()
+{
+    const QString row = QStringLiteral("1,x,x,1,Rx,0x5,标准帧,数据帧,1,CAN,x| 07 ");
+    QByteArray content = "header\n" + QTextCodec::codecForName("GBK")->fromUnicode(row) + "\n";
+    content += QByteArray(200 * 1024, 'A') + "\n";
+    content += QByteArray("\xFF\xFE\x00\x01\n", 5);
+    CsvFrameReader reader;
+    QVERIFY(reader.open(writeRaw(content)));
+    QStringList fields;
+    QVERIFY(reader.readRow(fields));
+    QCOMPARE(fields.at(6), QStringLiteral("标准帧"));
+    while (reader.readRow(fields)) {
+    }
+    QCOMPARE(reader.unreadableRows(), 2);
+    QVERIFY(reader.rewind());
+    QCOMPARE(reader.unreadableRows(), 0);
 }
 
 void tst_CsvFormat::readerSurvivesBrokenLines()

@@ -29,14 +29,14 @@ private slots:
     void trimming();
     void loweredBufferHoldsLimit_data();
     void loweredBufferHoldsLimit();
-    void zeroBufferKeepsRows();
+    void zeroBufferShowsNothing();
     void clearRestartsNumberingKeepsCounts();
     void resetCountsLeavesRates();
     void ratesPerChannelAndDirection();
     void mergeOptionClearsListAndFilters();
     void mergeAppendKeepsOneRowPerId();
-    void mergeBurstKeepsEarlyIdentifiers();
-    void recordingHoldsQueuedFramesAtExit();
+    void mergeBurstLargerThanBufferKeepsEarlyIds();
+    void rowsPendingAtExitAreRecorded();
     void recordingScopes_data();
     void recordingScopes();
     void recordingTruncatesExistingFile();
@@ -170,7 +170,7 @@ void tst_DisplayRefresh::loweredBufferHoldsLimit()
     QCOMPARE(model()->cellText(9, 0), QString::number(1000 + incoming));
 }
 
-void tst_DisplayRefresh::zeroBufferKeepsRows()
+void tst_DisplayRefresh::zeroBufferShowsNothing()
 {
     feed(5);
     w->refreshDisplay();
@@ -178,7 +178,7 @@ void tst_DisplayRefresh::zeroBufferKeepsRows()
     QCOMPARE(w->listLimit(), 0u);
     feed(5);
     w->refreshDisplay();
-    QCOMPARE(column(0), QStringList({"1", "2", "3", "4", "5"})); // kept, nothing new
+    QCOMPARE(model()->rowCount(), 5); // the rows there are stay, no new ones are shown
     QCOMPARE(w->counters().totals[Ch1Rx], 10u);
     w->applyValue(QStringLiteral("4"), 2);
     feed(6);
@@ -257,29 +257,37 @@ void tst_DisplayRefresh::mergeAppendKeepsOneRowPerId()
     QCOMPARE(w->counters().totals[Ch1Rx], 6u);
 }
 
-void tst_DisplayRefresh::mergeBurstKeepsEarlyIdentifiers()
+// An identifier seen only at the start of a burst larger than the list buffer keeps its
+// row; distinct identifiers beyond the buffer are trimmed afterwards, oldest first.
+void tst_DisplayRefresh::mergeBurstLargerThanBufferKeepsEarlyIds()
 {
-    w->applyValue(QStringLiteral("10"), 2);
     w->menus()->mergeAction->trigger();
-    QList<ModelItem> batch;
-    batch << makeFrame(0, true, 0x7);
-    for (int i = 0; i < 50; ++i)
-        batch << makeFrame(0, true, 0x100 + uint32_t(i % 3));
+    w->applyValue(QStringLiteral("3"), 2);
+    QList<ModelItem> batch{makeFrame(0, true, 0x1)};
+    for (int i = 0; i < 20; ++i)
+        batch << makeFrame(0, true, 0x2 + uint32_t(i % 2));
     appendPending(batch);
     w->refreshDisplay();
-    QCOMPARE(model()->rowCount(), 4);
-    QVERIFY(column(5).join(',').contains(QLatin1String("7")));
+    QCOMPARE(column(5), QStringList({"0x1", "0x2", "0x3"}));
+    feed(5, 0, true, 0x10);
+    w->refreshDisplay();
+    QCOMPARE(model()->rowCount(), 3);
+    QCOMPARE(column(5), QStringList({"0x12", "0x13", "0x14"}));
 }
 
-void tst_DisplayRefresh::recordingHoldsQueuedFramesAtExit()
+// Frames still queued when the window closes are numbered and written before the
+// recording is closed.
+void tst_DisplayRefresh::rowsPendingAtExitAreRecorded()
 {
-    const QString file = fixture->path("/exit.csv");
-    QVERIFY(w->startRecording(file, 0));
+    const QString path = fixture->path(QStringLiteral("/exit.csv"));
+    QVERIFY(w->startRecording(path, 0));
     feed(10);
     w->refreshDisplay();
-    feed(10); // still queued when the window closes
+    feed(10, 1, false, 0x200);
     fixture->window.reset();
-    QCOMPARE(fileLines(file).size(), 1 + 20);
+    const QStringList lines = fileLines(path);
+    QCOMPARE(lines.size(), 21);
+    QVERIFY(lines.last().startsWith(QStringLiteral("20,")));
 }
 
 void tst_DisplayRefresh::recordingScopes_data()

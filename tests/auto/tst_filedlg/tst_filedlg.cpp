@@ -58,6 +58,7 @@ private slots:
     void requestDroppedWhilePanelSends();
 
 private:
+    QStringList warnings;
     template <typename T> T *w(QObject *parent, const char *name)
     {
         return parent->findChild<T *>(name);
@@ -77,7 +78,8 @@ private:
 void tst_FileDlg::initTestCase()
 {
     QVERIFY(home.setUp());
-    setWarningInterceptor([](const QString &, const QString &) {});
+    warnings.clear();
+    setWarningInterceptor([this](const QString &, const QString &text) { warnings << text; });
 }
 
 void tst_FileDlg::init()
@@ -296,9 +298,10 @@ void tst_FileDlg::requestDroppedWhilePanelSends()
     w<QPushButton>(dlg, "pbSend")->click();
     QVERIFY(!send.threads[0]->isRunning());
     QVERIFY(!send.panels->isSending(0));
-    QVERIFY(w<QPushButton>(dlg, "pbStop")->isEnabled()); // the dialog stays locked
-    w<QPushButton>(dlg, "pbStop")->click();
+    // Refused with a reason, and the dialog is given back at once.
+    QVERIFY(!w<QPushButton>(dlg, "pbStop")->isEnabled());
     QVERIFY(w<QPushButton>(dlg, "pbSend")->isEnabled());
+    QCOMPARE(warnings, QStringList{"通道2正在发送数据，文件未发送！"});
 
     w<QPushButton>(send.panels.get(), "ch2StopSendBtn")->click();
     QVERIFY(waitForEnds(1, 1));

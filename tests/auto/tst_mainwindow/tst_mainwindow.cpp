@@ -9,6 +9,7 @@
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
 #include "record/savefiledlg.h"
+#include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTextEdit>
 #include <QtTest>
@@ -39,6 +41,11 @@ private slots:
     void listBufferEntryUsesValueDialog();
     void deviceTitleAndVanishingDevice();
     void openedChannelsStartReceiving();
+    void channelStoppedInDialogIsNotReported();
+    void fileSendStateSurvivesRestart();
+    void closingWindowClosesFileDialog();
+    void sendEditsRejectTypos_data();
+    void sendEditsRejectTypos();
     void idWarningUnchecksCheck_data();
     void idWarningUnchecksCheck();
     void saveDialogChecksChosenPath();
@@ -206,6 +213,78 @@ void tst_MainWindow::openedChannelsStartReceiving()
     QVERIFY(w->receiveThread(0)->isRunning());
     w->deviceClosed();
     QVERIFY(!w->receiveThread(0)->isRunning());
+}
+
+// Started and stopped again in the same dialog: no success line, no sending, no thread.
+void tst_MainWindow::channelStoppedInDialogIsNotReported()
+{
+    MainWindow *w = fixture->open();
+    QVERIFY(openDevice(FerruleDeviceType, 0, 0));
+    QVERIFY(initCan(0, 0));
+    QVERIFY(startCan(0));
+    QVERIFY(resetCan(0));
+    const bool started[2] = {true, false};
+    w->applyOpenedChannels(started);
+    QVERIFY(!w->receiveThread(0)->isRunning());
+    QVERIFY(!w->sendPanels()->isSendEnabled(0));
+    QVERIFY(!w->logText()->toPlainText().contains("通道1打开成功！"));
+}
+
+void tst_MainWindow::fileSendStateSurvivesRestart()
+{
+    fixture->writeFile("/config/setdb.txt",
+                       "sendFile,/tmp/a.csv;sendFileCnt,7;sendFileJGT,25;sendFileCH,1");
+    MainWindow *w = fixture->open();
+    fileDlg *dlg = w->sendPanels()->fileDialog();
+    QCOMPARE(dlg->findChild<QLineEdit *>("lineEdit")->text(), QString("/tmp/a.csv"));
+    QCOMPARE(dlg->findChild<QSpinBox *>("spinBox_2")->value(), 7);
+    QCOMPARE(dlg->findChild<QSpinBox *>("spinBox")->value(), 25);
+    QCOMPARE(dlg->findChild<QComboBox *>("comboBox")->currentIndex(), 1);
+}
+
+void tst_MainWindow::closingWindowClosesFileDialog()
+{
+    MainWindow *w = fixture->open();
+    w->show();
+    w->sendPanels()->showFileDialog();
+    QVERIFY(w->sendPanels()->fileDialog()->isVisible());
+    w->close();
+    // No window is left to keep the event loop running.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+}
+
+void tst_MainWindow::sendEditsRejectTypos_data()
+{
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("identifier") << "ch1SendIDEdit"
+                                << "12G"
+                                << "12";
+    QTest::newRow("interval") << "ch2SendInvEdit"
+                              << "1O"
+                              << "1";
+    QTest::newRow("count") << "ch1SendCountEdit"
+                           << "5x"
+                           << "5";
+    QTest::newRow("endless count") << "ch2SendCountEdit"
+                                   << "-1"
+                                   << "-1";
+}
+
+void tst_MainWindow::sendEditsRejectTypos()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    MainWindow *w = fixture->open();
+    QLineEdit *line = w->findChild<QLineEdit *>(edit);
+    QVERIFY(line);
+    line->clear();
+    QTest::keyClicks(line, typed);
+    QCOMPARE(line->text(), shown);
 }
 
 void tst_MainWindow::idWarningUnchecksCheck_data()
