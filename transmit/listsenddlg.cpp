@@ -66,7 +66,7 @@ listSendDlg::~listSendDlg()
 
 QString listSendDlg::storePath()
 {
-    return appFilePath(QStringLiteral("config/listsend.json"));
+    return appFilePath(QStringLiteral("/config/listsend.json"));
 }
 
 void listSendDlg::setOpenAction(QAction *action)

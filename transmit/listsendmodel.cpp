@@ -148,7 +148,7 @@ bool ListSendModel::applyEdit(ListSendRow &r, int column, const QVariant &value)
         return false;
     }
     // The data text takes the panels' form and is cut to the length.
-    r.data = SendPanelRules::trimDataText(r.data, r.length);
+    r.data = SendPanelRules::trimDataText(r.data, r.length).trimmed();
     return ok && r.problem().isEmpty();
 }
 
