@@ -79,6 +79,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(valueDlg, &valueDialog::getValue, this, &MainWindow::applyValue);
     listSend = new listSendDlg(this);
     listSendAction = new QAction(tr("列表发送(&L)"), this);
+    mainMenus->multiSendMenu->addAction(listSendAction);
+    listSend->setOpenAction(listSendAction);
+    connect(listSend, &listSendDlg::log, this, &MainWindow::appendLog);
     setUpTable();
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
@@ -111,6 +114,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 // layer or the pending-frame queue while they are torn down.
 void MainWindow::stopWorkers()
 {
+    listSend->stopSending();
     for (int ch = 0; ch < 2; ++ch) {
         recv[ch]->stop();
         send[ch]->stop();
@@ -373,6 +377,8 @@ void MainWindow::setLa()
                                            "ID", "Frame", "type", "DLC", "CAN-FD", "data"}};
     model->setHeaderLabels(labels[current]);
     mainMenus->applyTexts(current, display->listLimit());
+    if (listSend)
+        listSend->applyLanguage();
 }
 
 void MainWindow::switchLanguage(uint32_t target)

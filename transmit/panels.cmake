@@ -1,7 +1,13 @@
 # Input rules of the send panels (no widgets).
 target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sendpanelrules.h
-    ${CMAKE_CURRENT_LIST_DIR}/sendpanelrules.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/sendpanelrules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listsendrow.h
+    ${CMAKE_CURRENT_LIST_DIR}/listsendrow.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listsendfile.h
+    ${CMAKE_CURRENT_LIST_DIR}/listsendfile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listsendmodel.h
+    ${CMAKE_CURRENT_LIST_DIR}/listsendmodel.cpp)
 
 # Send panels, file send, data editor and list-send dialog.
 target_sources(larkspur_gui PRIVATE

@@ -118,7 +118,9 @@ void tst_DataDlg::listSendCloses()
     dlg.show();
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.windowTitle(), QString("列表发送"));
-    for (const char *name : {"pbnImport", "pbnDerive", "pbnSend", "pbnStopSend"})
+    // Sending with an empty list leaves the dialog open (the buttons' work is tested with
+    // the list-send dialog itself; import and export open file dialogs).
+    for (const char *name : {"pbnSend", "pbnStopSend"})
         dlg.findChild<QPushButton *>(name)->click();
     QVERIFY(dlg.isVisible());
     dlg.findChild<QPushButton *>("pbnClose")->click();
