@@ -335,8 +335,8 @@ AscReader::Line AscReader::parseFd(Cursor &line, LogFrame &frame)
     }
     const bool extended = n > 1 && (t[n - 1] == 'x' || t[n - 1] == 'X');
     uint32_t id;
-    if (!logtext::parseNumber(t, extended ? n - 1 : n, hex, id) ||
-        (extended && id > 0x1FFFFFFFu) || (!extended && id > 0x7FFu))
+    if (!logtext::parseNumber(t, extended ? n - 1 : n, hex, id) || (extended && id > 0x1FFFFFFFu) ||
+        (!extended && id > 0x7FFu))
         return Line::Damaged;
     frame.id = id;
     frame.extended = extended;
@@ -361,7 +361,8 @@ AscReader::Line AscReader::parseFd(Cursor &line, LogFrame &frame)
     frame.fd = true;
     // The trailing fields: duration, bit count, then the flags (EDL 0x1000, remote 0x10).
     uint32_t flags;
-    if (line.token(t, n) && line.token(t, n) && line.token(t, n) && logtext::parseHex(t, n, flags)) {
+    if (line.token(t, n) && line.token(t, n) && line.token(t, n) &&
+        logtext::parseHex(t, n, flags)) {
         frame.fd = (flags & 0x1000u) != 0;
         frame.remote = !frame.fd && (flags & 0x10u) != 0;
         if (frame.remote)

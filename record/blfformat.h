@@ -28,9 +28,9 @@ enum ObjectType : uint32_t {
 constexpr uint32_t TimeTenMicros = 1;
 constexpr uint32_t TimeOneNanos = 2;
 constexpr uint32_t ExtendedIdFlag = 0x80000000u;
-constexpr uint8_t MessageTx = 0x01;     // CAN_MESSAGE flags
+constexpr uint8_t MessageTx = 0x01; // CAN_MESSAGE flags
 constexpr uint8_t MessageRemote = 0x80;
-constexpr uint8_t FdEdl = 0x01;         // CAN_FD_MESSAGE fd flags
+constexpr uint8_t FdEdl = 0x01; // CAN_FD_MESSAGE fd flags
 constexpr uint8_t FdBrs = 0x02;
 constexpr uint8_t FdEsi = 0x04;
 constexpr uint32_t Fd64Remote = 0x0010; // CAN_FD_MESSAGE_64 flags

@@ -24,8 +24,8 @@ private:
     void packContainer();
     QByteArray fileHeader(qint64 fileSize) const;
 
-    QByteArray container;    // objects of the container being filled
-    int64_t startUs = 0;     // time stamps count from here
+    QByteArray container; // objects of the container being filled
+    int64_t startUs = 0;  // time stamps count from here
     int64_t lastUs = 0;
     bool started = false;
     quint64 inflatedSize = 0;

@@ -8,9 +8,9 @@ bool operator==(const LogFrame &a, const LogFrame &b)
 {
     const int bytes = a.remote ? 0 : a.length;
     return a.timeUs == b.timeUs && a.channel == b.channel && a.tx == b.tx &&
-           a.extended == b.extended && a.remote == b.remote && a.error == b.error &&
-           a.fd == b.fd && a.brs == b.brs && a.esi == b.esi && a.length == b.length &&
-           a.id == b.id && std::memcmp(a.data, b.data, size_t(bytes)) == 0;
+           a.extended == b.extended && a.remote == b.remote && a.error == b.error && a.fd == b.fd &&
+           a.brs == b.brs && a.esi == b.esi && a.length == b.length && a.id == b.id &&
+           std::memcmp(a.data, b.data, size_t(bytes)) == 0;
 }
 
 int canFdLengthFromDlc(int dlc)

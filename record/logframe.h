@@ -30,7 +30,7 @@ inline bool operator!=(const LogFrame &a, const LogFrame &b)
 }
 
 // CAN FD data length codes.
-int canFdLengthFromDlc(int dlc);  // 0..15 -> 0..64
+int canFdLengthFromDlc(int dlc);    // 0..15 -> 0..64
 int canFdDlcFromLength(int length); // smallest code holding length (0..64)
 bool isCanFdLength(int length);     // one of 0..8, 12, 16, 20, 24, 32, 48, 64
 // The byte count a frame of this kind can hold.

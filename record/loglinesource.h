@@ -25,8 +25,8 @@ private:
 
     QIODevice *device = nullptr;
     QByteArray buffer;
-    int start = 0; // first unread byte in buffer
-    int end = 0;   // bytes in buffer
+    int start = 0;           // first unread byte in buffer
+    int end = 0;             // bytes in buffer
     qint64 bufferOffset = 0; // file offset of buffer[0]
     bool atEof = false;
     bool readError = false;

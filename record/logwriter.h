@@ -31,9 +31,9 @@ public:
     QString errorString() const { return error; }
 
 protected:
-    virtual void begin() {}                          // after open
-    virtual void append(const LogFrame &frame) = 0;  // one frame into out
-    virtual bool finish() { return true; }           // before the last flush
+    virtual void begin() {}                         // after open
+    virtual void append(const LogFrame &frame) = 0; // one frame into out
+    virtual bool finish() { return true; }          // before the last flush
     bool flush();
     bool fail(const QString &message);
 

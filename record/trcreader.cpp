@@ -35,12 +35,13 @@ bool parseStartTime(const QByteArray &text, int64_t &timeUs)
     if (!logtext::parseFixed(text.constData(), text.size(), 10, value) || value < 0)
         return false;
     const int64_t days = value / 10000000000LL;
-    const int64_t dayUs = (value % 10000000000LL) * 864 / 100000; // fraction * 86400e6
+    const int64_t dayUs = (value % 10000000000LL) * 864 / 100; // fraction * 86400e6
     const QDate date = QDate(1899, 12, 30).addDays(days);
     if (!date.isValid() || date.year() < 1980 || date.year() > 9999)
         return false;
     const QDateTime midnight(date, QTime(0, 0), Qt::LocalTime);
-    timeUs = midnight.toMSecsSinceEpoch() * 1000 + dayUs;
+    // Ten decimals of a day resolve about 9 us; start times are whole milliseconds.
+    timeUs = (midnight.toMSecsSinceEpoch() * 1000 + dayUs + 500) / 1000 * 1000;
     return true;
 }
 
