@@ -149,9 +149,12 @@ bool BlfReader::decodeObject(const char *object, int size, LogFrame &frame, bool
     if ((headerVersion != 1 && headerVersion != 2) || headerSize < needed || headerSize > size)
         return headerVersion == 1 || headerVersion == 2 ? false : true;
     const uint32_t flags = u32(object + 16);
-    const uint64_t stamp = headerVersion == 2 ? u64(object + 24) : u64(object + 24);
-    const int64_t stampUs =
-        flags == TimeTenMicros ? int64_t(stamp % (uint64_t(1) << 59)) * 10 : int64_t(stamp / 1000);
+    const uint64_t stamp = u64(object + 24); // the same place in both header versions
+    // Nanoseconds to the nearest microsecond: writers that compute the stamp in floating
+    // point leave values such as 3701999 ns for 3.702 ms.
+    const int64_t stampUs = flags == TimeTenMicros
+                                ? int64_t(stamp % (uint64_t(1) << 59)) * 10
+                                : int64_t(stamp / 1000 + (stamp % 1000 >= 500 ? 1 : 0));
     const char *body = object + headerSize;
     const int bodySize = size - headerSize;
 
@@ -204,7 +207,7 @@ bool BlfReader::decodeObject(const char *object, int size, LogFrame &frame, bool
             return false;
         setChannel(uint8_t(body[0]));
         const uint32_t fdFlags = u32(body + 12);
-        frame.tx = body[37] != 0;
+        frame.tx = body[34] != 0; // direction byte after the 16-bit bit count
         frame.fd = (fdFlags & Fd64Edl) != 0;
         frame.brs = frame.fd && (fdFlags & Fd64Brs);
         frame.esi = frame.fd && (fdFlags & Fd64Esi);

@@ -83,7 +83,7 @@ void BlfWriter::append(const LogFrame &frame)
         body[2] = char(length);
         put32(body + 4, idWord(frame));
         put32(body + 12, Fd64Edl | (frame.brs ? Fd64Brs : 0) | (frame.esi ? Fd64Esi : 0));
-        body[37] = frame.tx ? 1 : 0;
+        body[34] = frame.tx ? 1 : 0; // direction byte after the 16-bit bit count
         std::memcpy(body + 40, frame.data, size_t(length));
         addObject(CanFdMessage64, frame, body, 40 + length);
     } else {
