@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QMenu>
@@ -61,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->checkBox_2->hide();
     ui->tableView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     createLogDock();
+    logUnloadedTranslations();
     createMenus();
     model = new MyTableModel(this);
     createDisplay();
@@ -385,8 +387,18 @@ void MainWindow::switchLanguage(uint32_t target)
 {
     if (language.switchTo(target))
         setLa();
+    logUnloadedTranslations();
     ui->retranslateUi(this);
     mainMenus->rebuildHelpMenu(MainMenus::helpFolder(target));
+}
+
+// A missing translation leaves a mixed interface; the log says which file is missing.
+void MainWindow::logUnloadedTranslations()
+{
+    for (const QString &path : language.unloadedFiles())
+        appendLog(byLanguage("无法加载翻译文件：%1", "無法載入翻譯檔案：%1",
+                             "Could not load translation file: %1")
+                      .arg(QDir::toNativeSeparators(path)));
 }
 
 void MainWindow::appendLog(const QString &msg)
