@@ -89,6 +89,7 @@ void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)
     if (!QFileInfo(imagePath).isFile())
         return;
     UpdateDlg dialog(adapterVersion, deviceIndex, imagePath, this);
+    connect(&dialog, &UpdateDlg::logLine, this, &OpenDlg::logLine);
     dialog.exec();
 }
 
