@@ -80,6 +80,8 @@ void OpenDlg::logOpenFailure()
 
 void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)
 {
+    if (!adapterHasFirmware())
+        return;
     const FirmwareCandidate candidate = pickFirmwareImage(firmwareFileNames(firmwareFolder()));
     if (adapterVersion >= candidate.version)
         return;
