@@ -259,7 +259,8 @@ void MainWindow::setUpTable()
 
 void MainWindow::scaleColumns(double factor)
 {
-    setMinimumWidth(int(1310 * factor));
+    // The whole window stays reachable: the minimum never exceeds the screen.
+    setMinimumWidth(fitToScreen(QSize(int(1310 * factor), 0)).width());
     if (model->headerLabels().isEmpty())
         return;
     const int widths[] = {60, 120, 120, 60, 60, 100, 90, 90, 80, 90, 1600};
