@@ -495,8 +495,10 @@ void MainWindow::onRecordingFailed(const QString &error)
 void MainWindow::onRecvIdError(uint channel, uint lastID, uint ID)
 {
     mainMenus->recvIdCheckAction->setChecked(false);
-    if (channel == 1)
-        writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
+    // The receive thread switched the check off in memory; the file is written here, on
+    // the GUI thread, so a slow disk never holds up a receive thread.
+    Q_UNUSED(channel)
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
     const uint32_t current = languageIndex();
     const char *title = current == 2 ? "warning" : "提示";
     const QString text = current == 1   ? QStringLiteral("ID 不連續:上一幀ID:%1,當前ID:%2")
