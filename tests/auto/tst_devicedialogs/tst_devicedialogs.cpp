@@ -70,6 +70,7 @@ private slots:
     void cleanup();
 
     void paraDialogLoadsOneChannelAndStoresIt();
+    void paraDialogReplacesIndexOutsideTable();
     void paraDialogForBothStoresChannel1ValuesUnderBoth();
     void paraDialogCancelStoresNothingEvenAfterFilterEdit();
 
@@ -167,6 +168,20 @@ void tst_DeviceDialogs::paraDialogLoadsOneChannelAndStoresIt()
     QFile file(home->path() + QStringLiteral("/config/setdb.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("ch2paramABIT2"));
+}
+
+// A stored index the combo does not have shows the default item and stores it.
+void tst_DeviceDialogs::paraDialogReplacesIndexOutsideTable()
+{
+    setParam(2, "ABIT1", "99");
+    setParam(2, "ABIT2", "-1");
+    setParam(2, "workStatus", "x");
+    ParaDialog dialog(1); // channel 2
+    for (const char *combo : {"ABIT1Combo", "ABIT2Combo", "workStatusCombo"})
+        QCOMPARE(child<QComboBox>(&dialog, combo)->currentIndex(), 0);
+    click(&dialog, "btnConfirm");
+    QCOMPARE(param(2, "ABIT1"), QStringLiteral("0"));
+    QCOMPARE(param(2, "ABIT2"), QStringLiteral("0"));
 }
 
 void tst_DeviceDialogs::paraDialogForBothStoresChannel1ValuesUnderBoth()

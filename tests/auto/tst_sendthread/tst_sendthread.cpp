@@ -2,6 +2,7 @@
 #include "device/simulatedadapter.h"
 #include "receive/frameformat.h"
 #include "receive/pendingframes.h"
+#include "receive/recvthread.h"
 #include "record/csvformat.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/testsetup.h"
@@ -35,6 +36,7 @@ private slots:
     void dataIncrementCarries();
     void endlessJobQueuesEveryFrameBeforeEnd();
     void stopDuringPauseAborts();
+    void receptionsFollowTheirTransmissions();
     void transmitFailure_data();
     void transmitFailure();
     void replayTiming_data();
@@ -327,6 +329,31 @@ void tst_SendThread::stopDuringPauseAborts()
     QCOMPARE(recorder.job().ends, QList<uint>{0});
     QVERIFY(takePending().isEmpty());
     QCOMPARE(sim->transmittedFrames(0), uint64_t(1));
+}
+
+// Each transmit call's record is queued right after the call, so the other channel's
+// reception of a frame never stands above the frame's own Tx record.
+void tst_SendThread::receptionsFollowTheirTransmissions()
+{
+    recvThread receiver(1);
+    receiver.setReceiveParams(1, 1);
+    receiver.start();
+    constexpr int frames = 200;
+    sender->setSendData(0x10, true, 0, 0, false, nullptr, 0, false, frames, 1, 1, 0, 0);
+    sender->start();
+    const QList<ModelItem> items = collect(2 * frames);
+    QVERIFY(sender->wait(30000));
+    receiver.stop();
+    QVERIFY(receiver.wait(30000));
+    QCOMPARE(items.size(), 2 * frames);
+    QSet<QString> sent;
+    for (const ModelItem &item : items) {
+        if (item.recv == 0)
+            sent.insert(item.id);
+        else
+            QVERIFY2(sent.contains(item.id), qPrintable(item.id + " received before sent"));
+    }
+    QCOMPARE(sent.size(), frames);
 }
 
 void tst_SendThread::transmitFailure_data()
