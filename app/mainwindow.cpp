@@ -8,6 +8,7 @@
 #include "device/infdialog.h"
 #include "device/opendlg.h"
 #include "device/valuedialog.h"
+#include "logview/logviewerlauncher.h"
 #include "receive/displayfilter.h"
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     mainMenus->multiSendMenu->addAction(listSendAction);
     listSend->setOpenAction(listSendAction);
     connect(listSend, &listSendDlg::log, this, &MainWindow::appendLog);
+    logViewerLauncher = new LogViewerLauncher(this, mainMenus, sendPanels(), send[0]);
     setUpTable();
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
