@@ -86,7 +86,7 @@ void LogViewer::buildWidgets()
     timeLabel = new QLabel(this);
     timeEdit = new QLineEdit(this);
     timeEdit->setObjectName(QStringLiteral("timeEdit"));
-    timeEdit->setMaximumWidth(140);
+    timeEdit->setMinimumWidth(150);
     goButton = new QPushButton(this);
     copyButton = new QPushButton(this);
     exportButton = new QPushButton(this);
@@ -110,7 +110,7 @@ void LogViewer::buildWidgets()
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {90, 100, 110, 50, 50, 90, 110, 90, 45, 130};
+    const int widths[] = {80, 100, 100, 60, 50, 100, 130, 90, 45, 150};
     for (int column = 0; column < 10; ++column)
         view->setColumnWidth(column, widths[column]);
     layout->addWidget(view, 1);
