@@ -8,9 +8,11 @@
 #include "device/infdialog.h"
 #include "device/opendlg.h"
 #include "device/valuedialog.h"
+#include "logview/logviewerlauncher.h"
 #include "receive/displayfilter.h"
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
+#include "record/csvformat.h"
 #include "record/savefiledlg.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
@@ -84,6 +86,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     mainMenus->multiSendMenu->addAction(listSendAction);
     listSend->setOpenAction(listSendAction);
     connect(listSend, &listSendDlg::log, this, &MainWindow::appendLog);
+    logViewerLauncher = new LogViewerLauncher(this, mainMenus, sendPanels(), send[0]);
     setUpTable();
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
@@ -372,13 +375,7 @@ void MainWindow::setLa()
     const uint32_t current = languageIndex();
     if (current > 2)
         return;
-    static const QStringList labels[3] = {{"序号", "系统时间", "时间标识", "通道", "收/发", "ID",
-                                           "Frame", "类型", "DLC", "CAN-FD", "数据"},
-                                          {"序號", "系統時間", "時間標識", "通道", "收/發", "ID",
-                                           "Frame", "類型", "DLC", "CAN-FD", "數據"},
-                                          {"index", "system time", "time stamp", "channel", "Rx/Tx",
-                                           "ID", "Frame", "type", "DLC", "CAN-FD", "data"}};
-    model->setHeaderLabels(labels[current]);
+    model->setHeaderLabels(frameColumnLabels(current));
     mainMenus->applyTexts(current, display->listLimit());
     if (listSend)
         listSend->applyLanguage();

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 class DisplayFilter;
+class LogViewerLauncher;
 class MainMenus;
 class MyTableModel;
 class QDockWidget;
@@ -46,6 +47,7 @@ public:
     sendThread *transmitThread(int channel) const { return send[channel]; }
     valueDialog *listBufferDialog() const { return valueDlg; }
     uint32_t listLimit() const { return display->listLimit(); }
+    LogViewerLauncher *logViewers() const { return logViewerLauncher; }
 
 public slots:
     void refreshDisplay();
@@ -106,6 +108,7 @@ private:
     // The list-send form exists for the window's life; its action is in no menu yet.
     listSendDlg *listSend = nullptr;
     QAction *listSendAction = nullptr;
+    LogViewerLauncher *logViewerLauncher = nullptr;
     recvThread *recv[2] = {nullptr, nullptr};
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;

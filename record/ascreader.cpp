@@ -90,7 +90,11 @@ bool AscReader::parseDate(const char *text, int size, int64_t &timeUs)
     if (!date.isValid() || !time.isValid())
         return false;
     const QDateTime moment(date, time, Qt::LocalTime);
-    timeUs = moment.toMSecsSinceEpoch() * 1000 + secondsUs;
+    // A year far beyond any recording (or a seconds field of many digits) must not
+    // overflow the microsecond count.
+    if (__builtin_mul_overflow(moment.toMSecsSinceEpoch(), int64_t(1000), &timeUs) ||
+        __builtin_add_overflow(timeUs, secondsUs, &timeUs))
+        return false;
     return true;
 }
 
@@ -123,9 +127,25 @@ bool AscReader::start()
     return lines.seek(offset) || fail(file.errorString());
 }
 
+namespace {
+constexpr uint64_t HexBit = uint64_t(1) << 62;
+constexpr uint64_t RelativeBit = uint64_t(1) << 61;
+constexpr uint64_t OffsetBits = (uint64_t(1) << 48) - 1;
+} // namespace
+
+uint64_t AscReader::position() const
+{
+    return (uint64_t(lineOffset) & OffsetBits) | (hex ? HexBit : 0) |
+           (relativeStamps ? RelativeBit : 0);
+}
+
 bool AscReader::seek(uint64_t position)
 {
-    return lines.seek(qint64(position));
+    if (!lines.seek(qint64(position & OffsetBits)))
+        return false;
+    hex = (position & HexBit) != 0;
+    relativeStamps = (position & RelativeBit) != 0;
+    return true;
 }
 
 bool AscReader::next(LogFrame &frame)

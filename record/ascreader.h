@@ -15,9 +15,11 @@ class AscReader : public LogReader
 {
 public:
     bool next(LogFrame &frame) override;
-    // The line offset; with relative time stamps a frame read after seek() counts from
-    // the frame before it only when that one was read too.
-    uint64_t position() const override { return uint64_t(lineOffset); }
+    // The line offset (48 bits) with the number base and time-stamp mode in force at that
+    // line (a "base" line may change them in the middle of a file); with relative time
+    // stamps a frame read after seek() counts from the frame before it only when that one
+    // was read too.
+    uint64_t position() const override;
     bool seek(uint64_t position) override;
     const char *formatName() const override { return "ASC"; }
     qint64 bytesRead() const override { return lines.bytesConsumed(); }

@@ -80,6 +80,17 @@ void readData(const QString &text, CsvFrame &frame)
 
 } // namespace
 
+QStringList frameColumnLabels(uint32_t language)
+{
+    static const QStringList labels[3] = {{"序号", "系统时间", "时间标识", "通道", "收/发", "ID",
+                                           "Frame", "类型", "DLC", "CAN-FD", "数据"},
+                                          {"序號", "系統時間", "時間標識", "通道", "收/發", "ID",
+                                           "Frame", "類型", "DLC", "CAN-FD", "數據"},
+                                          {"index", "system time", "time stamp", "channel", "Rx/Tx",
+                                           "ID", "Frame", "type", "DLC", "CAN-FD", "data"}};
+    return labels[std::min<uint32_t>(language, 2)];
+}
+
 QString csvHeaderLine(const QStringList &labels)
 {
     return labels.join(QLatin1Char(',')) + QLatin1Char('\n');

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+// The eleven column labels of the frame table in a language (0, 1, 2; others read as 2).
+QStringList frameColumnLabels(uint32_t language);
 QString csvHeaderLine(const QStringList &labels);       // ends with "\n"
 void appendCsvRow(QString &out, const ModelItem &item); // appends one line ending with "\n"
 

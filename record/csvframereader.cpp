@@ -17,15 +17,15 @@ bool decode(QTextCodec *codec, const QByteArray &bytes, QString &text)
            !text.contains(QChar::ReplacementCharacter) && !text.contains(QChar(0));
 }
 
+} // namespace
+
 // UTF-8, else GB18030 (a superset of GBK and GB2312).
-bool decodeLine(const QByteArray &bytes, QString &text)
+bool CsvFrameReader::decodeLine(const QByteArray &bytes, QString &text)
 {
     static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
     static QTextCodec *const gb18030 = QTextCodec::codecForName("GB18030");
     return decode(utf8, bytes, text) || decode(gb18030, bytes, text);
 }
-
-} // namespace
 
 bool CsvFrameReader::open(const QString &path)
 {

@@ -32,6 +32,9 @@ public:
 
     QString errorString() const;
 
+    // One line's text: UTF-8, else GB18030; false when it is neither.
+    static bool decodeLine(const QByteArray &bytes, QString &text);
+
 private:
     bool readLine(QByteArray &line);
     void skipRestOfLine();

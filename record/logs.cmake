@@ -1,4 +1,5 @@
-# Log files of other tools (candump, ASC, BLF, TRC) behind one frame-stream interface.
+# Log files of other tools (candump, ASC, BLF, TRC) and the program's own CSV behind one
+# frame-stream interface, chosen by extension.
 find_package(ZLIB REQUIRED)
 target_link_libraries(larkspur_core PUBLIC ZLIB::ZLIB)
 target_sources(larkspur_core PRIVATE
@@ -27,4 +28,10 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/trcreader.h
     ${CMAKE_CURRENT_LIST_DIR}/trcreader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/trcwriter.h
-    ${CMAKE_CURRENT_LIST_DIR}/trcwriter.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/trcwriter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/csvlogreader.h
+    ${CMAKE_CURRENT_LIST_DIR}/csvlogreader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/csvlogwriter.h
+    ${CMAKE_CURRENT_LIST_DIR}/csvlogwriter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/logformats.h
+    ${CMAKE_CURRENT_LIST_DIR}/logformats.cpp)

@@ -121,7 +121,10 @@ inline bool parseFixed(const char *text, int size, int decimals, int64_t &value)
     int64_t scale = 1;
     for (int d = 0; d < decimals; ++d)
         scale *= 10;
-    value = whole * scale + fraction;
+    // A whole part of twelve digits in units of 10^-10 no longer fits 64 bits.
+    if (__builtin_mul_overflow(whole, scale, &value) ||
+        __builtin_add_overflow(value, fraction, &value))
+        return false;
     if (negative)
         value = -value;
     return true;

@@ -14,6 +14,7 @@ bool LogWriter::open(const QString &path, bool absoluteTime)
     cancel();
     error.clear();
     frames = 0;
+    leftOut = 0;
     absolute = absoluteTime;
     out.clear();
     out.reserve(FlushSize + 64 * 1024);
@@ -28,6 +29,10 @@ bool LogWriter::write(const LogFrame &frame)
 {
     if (!file.isOpen())
         return fail(error.isEmpty() ? QStringLiteral("not open") : error);
+    if (!carries(frame)) {
+        ++leftOut;
+        return true;
+    }
     append(frame);
     ++frames;
     return out.size() < FlushSize || flush();

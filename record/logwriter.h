@@ -20,6 +20,7 @@ public:
 
     // absoluteTime: the frames' times count from 1970 (see LogReader::absoluteTime()).
     bool open(const QString &path, bool absoluteTime);
+    // A frame the format cannot hold (see carries()) is left out and counted, not failed.
     bool write(const LogFrame &frame);
     // Finishes the file and puts it in place; false (see errorString()) if anything failed.
     bool close();
@@ -28,10 +29,12 @@ public:
 
     virtual const char *formatName() const = 0;
     qint64 framesWritten() const { return frames; }
+    qint64 framesLeftOut() const { return leftOut; }
     QString errorString() const { return error; }
 
 protected:
-    virtual void begin() {}                         // after open
+    virtual void begin() {} // after open
+    virtual bool carries(const LogFrame &) const { return true; }
     virtual void append(const LogFrame &frame) = 0; // one frame into out
     virtual bool finish() { return true; }          // before the last flush
     bool flush();
@@ -41,5 +44,6 @@ protected:
     QByteArray out; // written out in large pieces
     bool absolute = false;
     qint64 frames = 0;
+    qint64 leftOut = 0;
     QString error;
 };

@@ -314,21 +314,22 @@ void SendPanels::endSend(uint channel)
 
 // ---- File send glue ----
 
-void SendPanels::startFileSend(const QString &path, int count, int interval, int channel)
+bool SendPanels::startFileSend(const QString &path, int count, int interval, int channel)
 {
     if (!threads[0] || !threads[1])
-        return;
+        return false;
     const int busyPanel = isBusy(0) ? 1 : (isBusy(1) ? 2 : 0);
     if (busyPanel != 0) {
         // The dialog is given back at once, so the user is not left waiting for nothing.
         showWarningBox(fileDialogWindow.get(), idRangeTitle(), fileSendBusyMessage(busyPanel));
         fileDialogWindow->enableSendControls();
-        return;
+        return false;
     }
     threads[0]->setSendFile(path, count, interval, channel);
     threads[0]->start(QThread::InheritPriority);
     lockPanel(0);
     lockPanel(1);
+    return true;
 }
 
 bool SendPanels::isBusy(int channel) const

@@ -38,6 +38,10 @@ public:
     // Creates the file-send dialog, which restores its fields from the settings store:
     // the main window calls it once the settings are loaded. Later calls do nothing.
     void createFileDialog();
+    // A file job on the channel-index-0 send thread (the file-send dialog's and the log
+    // viewer's replay); false, with a warning, while a panel is sending.
+    bool startFileSend(const QString &path, int count, int interval, int channel);
+    void stopFileSend();
     // Shows the non-modal file-send dialog (menu "文件发送(&F)").
     void showFileDialog();
     // Hides the file-send dialog (the main window is closing).
@@ -70,8 +74,6 @@ private slots:
     void on_ch2FrameDataCombo_currentIndexChanged(int index);
     void on_pushButton_3_clicked();
     void on_pushButton_4_clicked();
-    void startFileSend(const QString &path, int count, int interval, int channel);
-    void stopFileSend();
 
 private:
     // The widgets of one panel; index 0 is channel 1.

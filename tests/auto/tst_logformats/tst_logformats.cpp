@@ -8,6 +8,10 @@
 #include "record/blfwriter.h"
 #include "record/candumpreader.h"
 #include "record/candumpwriter.h"
+#include "record/csvformat.h"
+#include "record/csvframereader.h"
+#include "record/csvlogreader.h"
+#include "record/logformats.h"
 #include "record/trcreader.h"
 #include "record/trcwriter.h"
 
@@ -35,6 +39,10 @@ private slots:
     void canUtilsConversionsAgree_data();
     void canUtilsConversionsAgree();
     void damagedLinesAreCounted();
+    void formatByExtension_data();
+    void formatByExtension();
+    void csvRoundTripAndReplay();
+    void csvDateAndDamagedRows();
 
 private:
     QTemporaryDir dir;
@@ -65,24 +73,12 @@ std::vector<LogFrame> mixedFrames()
 
 std::unique_ptr<LogWriter> writerFor(const QString &format)
 {
-    if (format == "candump")
-        return std::make_unique<CandumpWriter>();
-    if (format == "asc")
-        return std::make_unique<AscWriter>();
-    if (format == "blf")
-        return std::make_unique<BlfWriter>();
-    return std::make_unique<TrcWriter>();
+    return createLogWriter(logFormatNamed(format));
 }
 
 std::unique_ptr<LogReader> readerFor(const QString &format)
 {
-    if (format == "candump")
-        return std::make_unique<CandumpReader>();
-    if (format == "asc")
-        return std::make_unique<AscReader>();
-    if (format == "blf")
-        return std::make_unique<BlfReader>();
-    return std::make_unique<TrcReader>();
+    return createLogReader(logFormatNamed(format));
 }
 
 // python-can's view of a log file (or of the messages it wrote), one object per message.
@@ -323,6 +319,133 @@ void TestLogFormats::damagedLinesAreCounted()
         ++frames;
     QCOMPARE(frames, 3);
     QCOMPARE(reader.damagedRecords(), 2);
+}
+
+void TestLogFormats::formatByExtension_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("candump") << "/x/trace.log"
+                             << "candump";
+    QTest::newRow("asc upper case") << "C:/logs/RUN.ASC"
+                                    << "asc";
+    QTest::newRow("blf") << "a.b.blf"
+                         << "blf";
+    QTest::newRow("trc") << "peak.trc"
+                         << "trc";
+    QTest::newRow("csv") << "recording.csv"
+                         << "csv";
+    QTest::newRow("unknown") << "notes.txt" << QString();
+    QTest::newRow("no extension") << "blf" << QString();
+}
+
+// The factory picks reader and writer of the same format by extension.
+void TestLogFormats::formatByExtension()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, format);
+    const LogFormat found = logFormatOfPath(path);
+    QCOMPARE(logFormatName(found), format);
+    auto reader = createLogReaderFor(path);
+    auto writer = createLogWriter(found);
+    QCOMPARE(bool(reader), !format.isEmpty());
+    QCOMPARE(bool(writer), !format.isEmpty());
+    if (reader)
+        QCOMPARE(QString(reader->formatName()).toLower(), format);
+}
+
+// A CSV export keeps every field the recording format carries (milliseconds, no ESI) and
+// is read back by the replay's own row reader, field by field.
+void TestLogFormats::csvRoundTripAndReplay()
+{
+    const QString path = dir.filePath("export.csv");
+    const std::vector<LogFrame> frames = mixedFrames();
+    auto writer = createLogWriter(LogFormat::Csv);
+    QVERIFY(writer->open(path, true));
+    for (const LogFrame &frame : frames)
+        QVERIFY(writer->write(frame));
+    LogFrame error;
+    error.error = true;
+    QVERIFY(writer->write(error));
+    QVERIFY2(writer->close(), qPrintable(writer->errorString()));
+    QCOMPARE(writer->framesWritten(), qint64(frames.size()));
+    QCOMPARE(writer->framesLeftOut(), 1);
+
+    CsvLogReader reader;
+    const QDateTime first = QDateTime::fromMSecsSinceEpoch(frames.front().timeUs / 1000);
+    reader.setAssumedDate(first.date());
+    QVERIFY(reader.open(path));
+    QCOMPARE(reader.assumedDate(), first.date());
+    std::vector<uint64_t> positions;
+    LogFrame frame;
+    size_t count = 0;
+    while (reader.next(frame) && count < frames.size()) {
+        LogFrame expected = frames[count];
+        expected.timeUs = expected.timeUs / 1000 * 1000;
+        expected.esi = false;
+        QVERIFY2(frame == expected, qPrintable(QString::number(count)));
+        positions.push_back(reader.position());
+        ++count;
+    }
+    QCOMPARE(count, frames.size());
+    QCOMPARE(reader.damagedRecords(), 0);
+    QVERIFY(reader.seek(positions[77]));
+    QVERIFY(reader.next(frame));
+    QCOMPARE(frame.id, frames[77].id);
+
+    CsvFrameReader replay;
+    QVERIFY(replay.open(path));
+    QStringList fields;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        QVERIFY(replay.readRow(fields));
+        const CsvFrame row = parseCsvFrame(fields);
+        QCOMPARE(fields.size(), 11);
+        QCOMPARE(row.id, frames[i].id);
+        QCOMPARE(row.channelField, frames[i].channel + 1);
+        QCOMPARE(row.canFd, frames[i].fd);
+        QCOMPARE(row.extended, frames[i].extended);
+        QCOMPARE(int(row.length), int(frames[i].length));
+        QCOMPARE(fields.at(4), QString(frames[i].tx ? "Tx" : "Rx"));
+        QVERIFY(std::equal(row.data, row.data + row.length, frames[i].data));
+    }
+    QVERIFY(!replay.readRow(fields));
+}
+
+// A recording has no date: the reader takes the day the file was written (the day before
+// when the first row lies later in the day), moves on a day at midnight, and counts rows
+// it cannot read.
+void TestLogFormats::csvDateAndDamagedRows()
+{
+    const QString path = dir.filePath("midnight.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csvHeaderLine(frameColumnLabels(2)).toUtf8());
+    file.write("1,=\"23:59:59.900\",0x1,1,Rx,0x123,Standard Frame,data frame,2,CAN,x| 01 02 \n"
+               "2,=\"23:59:5\",0x1,1,Rx,0x123,Standard Frame,data frame,2,CAN,x| 01 02 \n"
+               "3,=\"00:00:00.100\",0x1,2,Tx,0x00000456,Extended Frame,Remote Frame,3,CAN,x| \n"
+               "\n"
+               "4,=\"00:00:00.200\",0x1,1,Rx,0x800,Standard Frame,data frame,0,CAN,x| \n"
+               "5,=\"00:00:00.300\",0x1,1,Rx,0x7FF,标准帧,数据帧,9,CANFD,x| \n");
+    file.close();
+    const QDateTime written(QDate(2026, 3, 4), QTime(0, 5));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+    file.close();
+
+    CsvLogReader reader;
+    QVERIFY(reader.open(path));
+    QVERIFY(reader.absoluteTime());
+    QCOMPARE(reader.assumedDate(), QDate(2026, 3, 3));
+    const std::vector<LogFrame> frames = readAll(reader, path);
+    QCOMPARE(reader.assumedDate(), QDate(2026, 3, 3));
+    QCOMPARE(frames.size(), size_t(2));
+    QCOMPARE(reader.damagedRecords(), 3);
+    QCOMPARE(frames[1].timeUs - frames[0].timeUs, 200000);
+    QCOMPARE(QDateTime::fromMSecsSinceEpoch(frames[1].timeUs / 1000).date(), QDate(2026, 3, 4));
+    QVERIFY(frames[1].tx && frames[1].extended && frames[1].remote);
+    QCOMPARE(int(frames[1].channel), 1);
+    QCOMPARE(frames[1].id, 0x456u);
+    QCOMPARE(int(frames[1].length), 3);
 }
 
 QTEST_GUILESS_MAIN(TestLogFormats)
