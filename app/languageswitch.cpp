@@ -31,7 +31,7 @@ int LanguageSwitch::languageOfFile(const QString &name)
 
 QString LanguageSwitch::translationPath(const QString &name)
 {
-    return appFilePath(QStringLiteral("/language/") + name);
+    return appShippedPath(QStringLiteral("/language/") + name);
 }
 
 void LanguageSwitch::installAtStartup(const QString &name)

@@ -154,7 +154,7 @@ void writeSettingsFile(const QString &path, const QString &text)
 
 QString languageIniPath()
 {
-    return appFilePath(QStringLiteral("/language/config.ini"));
+    return appUserOrShippedPath(QStringLiteral("/language/config.ini"));
 }
 
 QString languageFallback(const QString &defaultValue)
@@ -240,7 +240,7 @@ QString companyName(unsigned index)
 {
     const QString missing = QStringLiteral("公司名称缺失");
     bool opened = false;
-    const QString line = readFirstLine(appFilePath(QStringLiteral("/config/company.txt")), &opened);
+    const QString line = readFirstLine(appUserOrShippedPath(QStringLiteral("/config/company.txt")), &opened);
     if (!opened || line.isEmpty())
         return missing;
     const QStringList parts = line.split(QLatin1Char(';'));
