@@ -86,14 +86,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Larkspur developers")
 set(CPACK_PACKAGE_CONTACT "The Larkspur developers <larkspur@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "CAN FD bus analyser for the Ferrule-2X USB CAN FD adapter")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Larkspur shows every frame received and sent on both channels of the adapter in one\n"
     "live table with counts and rates, sends single frames, frame jobs and recorded\n"
     "files, records the traffic in real time and upgrades the adapter's firmware.\n"
-    "Without hardware it runs on a built-in simulated adapter; through QtSerialBus it\n"
-    "reaches SocketCAN interfaces and Qt's virtual CAN bus. Pellow, a separate\n"
+    "Without hardware it runs on a built-in simulated adapter, and through QtSerialBus\n"
+    "it reaches SocketCAN interfaces and Qt's virtual CAN bus. Pellow, a separate\n"
     "dialog program, switches the adapter into its firmware-replacement mode.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
