@@ -1,9 +1,11 @@
 #pragma once
 
-// The interface language: the one installed translator (language/CN.qm, CNF.qm, EN.qm)
-// and the process-wide language index that goes with it.
+// The interface language: the program's translator (language/CN.qm, CNF.qm, EN.qm), Qt's
+// own translator for the same language (qtbase_zh_CN.qm, qtbase_zh_TW.qm from Qt's
+// translation folder; English needs none) and the process-wide language index.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -33,9 +35,17 @@ public:
     bool switchTo(uint32_t language);
 
     bool hasLoadedTranslation() const;
+    // Paths of the translation files the last start-up or switch could not load.
+    QStringList unloadedFiles() const { return unloaded; }
+
+    // "qtbase_zh_CN" and "qtbase_zh_TW" for 0 and 1; empty for English and others.
+    static QString qtCatalog(uint32_t language);
 
 private:
     void removeInstalled();
+    void installQtTranslation(uint32_t language);
 
     QTranslator *translator = nullptr;
+    QTranslator *qtTranslator = nullptr;
+    QStringList unloaded;
 };

@@ -157,7 +157,6 @@ QStringList MainMenus::listHelpDocuments(const QString &folder)
         if (it.fileInfo().suffix() == QLatin1String("pdf"))
             found << it.fileInfo().absoluteFilePath();
     }
-    found.sort();
     return found;
 }
 

@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QMenu>
@@ -61,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->checkBox_2->hide();
     ui->tableView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     createLogDock();
+    logUnloadedTranslations();
     createMenus();
     model = new MyTableModel(this);
     createDisplay();
@@ -257,7 +259,8 @@ void MainWindow::setUpTable()
 
 void MainWindow::scaleColumns(double factor)
 {
-    setMinimumWidth(int(1310 * factor));
+    // The whole window stays reachable: the minimum never exceeds the screen.
+    setMinimumWidth(fitToScreen(QSize(int(1310 * factor), 0)).width());
     if (model->headerLabels().isEmpty())
         return;
     const int widths[] = {60, 120, 120, 60, 60, 100, 90, 90, 80, 90, 1600};
@@ -385,8 +388,18 @@ void MainWindow::switchLanguage(uint32_t target)
 {
     if (language.switchTo(target))
         setLa();
+    logUnloadedTranslations();
     ui->retranslateUi(this);
     mainMenus->rebuildHelpMenu(MainMenus::helpFolder(target));
+}
+
+// A missing translation leaves a mixed interface; the log says which file is missing.
+void MainWindow::logUnloadedTranslations()
+{
+    for (const QString &path : language.unloadedFiles())
+        appendLog(byLanguage("无法加载翻译文件：%1", "無法載入翻譯檔案：%1",
+                             "Could not load translation file: %1")
+                      .arg(QDir::toNativeSeparators(path)));
 }
 
 void MainWindow::appendLog(const QString &msg)
@@ -482,8 +495,10 @@ void MainWindow::onRecordingFailed(const QString &error)
 void MainWindow::onRecvIdError(uint channel, uint lastID, uint ID)
 {
     mainMenus->recvIdCheckAction->setChecked(false);
-    if (channel == 1)
-        writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
+    // The receive thread switched the check off in memory; the file is written here, on
+    // the GUI thread, so a slow disk never holds up a receive thread.
+    Q_UNUSED(channel)
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
     const uint32_t current = languageIndex();
     const char *title = current == 2 ? "warning" : "提示";
     const QString text = current == 1   ? QStringLiteral("ID 不連續:上一幀ID:%1,當前ID:%2")

@@ -94,6 +94,7 @@ private:
     void resetTitle();
     void warn(const QString &text);
     void appendLogParagraph(const QString &text);
+    void logUnloadedTranslations();
 
     MyTableModel *model = nullptr;
     Ui::MainWindow *ui;

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSize>
 #include <QWidget>
 
 #include <memory>
@@ -43,15 +44,22 @@ void scaleChildren(QWidget *parent, double factor)
     }
 }
 
+QSize fitToScreen(const QSize &size)
+{
+    const QScreen *screen = scalingScreen();
+    if (!screen || screen->availableGeometry().isEmpty())
+        return size;
+    return size.boundedTo(screen->availableGeometry().size());
+}
+
+// Fonts are left alone: Qt converts point sizes to pixels with the same logical DPI, so
+// text already grows with the geometry, the table header included. Multiplying the point
+// size as well would scale text twice.
 void applyScreenScale(QWidget *window, double factor)
 {
-    QFont font = window->font();
-    if (font.pointSize() > 0) {
-        font.setPointSize(scaled(font.pointSize(), factor));
-        window->setFont(font);
-    }
     scaleChildren(window, factor);
-    window->resize(scaled(window->width(), factor), scaled(window->height(), factor));
+    const QSize size(scaled(window->width(), factor), scaled(window->height(), factor));
+    window->resize(window->isWindow() ? fitToScreen(size) : size);
 }
 
 void followScreenScale(QWidget *window)

@@ -2,9 +2,10 @@
 
 // Screen scaling shared by every window and dialog of Larkspur.
 //
-// A window follows the logical DPI of the application's first screen: the font point
-// size, the geometry of every child widget (recursively) and the window's own size are
-// multiplied by a factor, each result truncated toward zero.
+// A window follows the logical DPI of the application's first screen: the geometry of
+// every child widget (recursively) and the window's own size are multiplied by a factor,
+// each result truncated toward zero; a window never starts larger than the screen's
+// available area. Text follows the same DPI through Qt's own point-to-pixel conversion.
 //
 // Typical use in a dialog constructor, after setupUi(this):
 //     followScreenScale(this);
@@ -14,6 +15,7 @@
 #include <functional>
 
 class QScreen;
+class QSize;
 class QWidget;
 
 // The screen whose logical DPI drives scaling: the application's first screen
@@ -23,9 +25,12 @@ QScreen *scalingScreen();
 // Logical DPI of the scaling screen / 96.0 (1.0 when there is no screen).
 double screenScaleFactor(const QWidget *widget);
 
-// Multiplies the window's font point size, every child widget's geometry (recursively;
-// child windows such as dialogs are left alone, they scale themselves) and the window's
-// size by factor, truncating each result toward zero.
+// size bounded by the available geometry of the scaling screen (unchanged without one).
+QSize fitToScreen(const QSize &size);
+
+// Multiplies every child widget's geometry (recursively; child windows such as dialogs
+// are left alone, they scale themselves) and the window's size by factor, truncating
+// each result toward zero; a top-level window's size is then fitted to the screen.
 void applyScreenScale(QWidget *window, double factor);
 
 // Geometry part of applyScreenScale: every child widget of parent, recursively.

@@ -281,6 +281,11 @@ QString versionText(uint16_t version)
         .arg(version & 0xF, 0, 16);
 }
 
+bool adapterHasFirmware()
+{
+    return dynamic_cast<SerialBusBackend *>(&api()) == nullptr;
+}
+
 bool enterUpdateMode(uint32_t deviceIndex)
 {
     qDebug("isDeviceOpend:%d", isDeviceOpen() ? 1 : 0);

@@ -66,3 +66,7 @@ uint16_t queryDeviceInfo();
 QString deviceInfoText();
 QString versionText(uint16_t version);
 bool enterUpdateMode(uint32_t deviceIndex);
+// Whether the adapter behind the interface runs a firmware of its own that can be
+// upgraded. Interfaces reached through QtSerialBus have neither: their board information
+// carries no firmware version and they are never offered an upgrade.
+bool adapterHasFirmware();

@@ -35,7 +35,10 @@ void showDeviceInformation(QWidget *parent, InfoEntry from)
         return;
     }
     const BoardInfo info = readBoardInfo();
-    if (info.firmwareVersion == 0) {
+    // A firmware version of 0 means the query failed, except for interfaces without a
+    // firmware of their own, which always report it; for them only an empty answer fails.
+    const bool failed = adapterHasFirmware() ? info.firmwareVersion == 0 : info.channelCount == 0;
+    if (failed) {
         showDialogMessage(parent, MessageKind::Warning, byLanguage("提示", "提示", "warning"),
                           byLanguage("设备信息获取失败！", "設備信息獲取失敗！",
                                      "Device information acquisition failed!"));

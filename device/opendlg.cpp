@@ -79,6 +79,8 @@ void OpenDlg::logOpenFailure()
 
 void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)
 {
+    if (!adapterHasFirmware())
+        return;
     const QStringList folders = firmwareFolders();
     const FirmwareCandidate candidate = pickFirmwareImage(firmwareFileNamesIn(folders));
     if (adapterVersion >= candidate.version)
@@ -89,6 +91,7 @@ void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)
     if (imagePath.isEmpty())
         return;
     UpdateDlg dialog(adapterVersion, deviceIndex, imagePath, this);
+    connect(&dialog, &UpdateDlg::logLine, this, &OpenDlg::logLine);
     dialog.exec();
 }
 

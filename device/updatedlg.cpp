@@ -120,7 +120,13 @@ void UpdateDlg::finish(bool success)
 
 void UpdateDlg::done(int result)
 {
-    // Closing the window while waiting ends the waiting without a message.
+    // Closing the window while waiting ends the waiting without a message box; the
+    // adapter stays in update mode until it is replugged, and the log says so.
+    if (tickTimer.isActive())
+        emit logLine(byLanguage("固件升级已中断：设备处于升级模式，请重新插拔设备！",
+                                "固件升級已中斷：設備處於升級模式，請重新插拔設備！",
+                                "Firmware upgrade interrupted: the device is in update mode, "
+                                "please unplug and reinsert it!"));
     switchTimer.stop();
     tickTimer.stop();
     QDialog::done(result);

@@ -29,6 +29,10 @@ public:
     int attemptCount() const { return attempts; }
     bool isWaiting() const { return tickTimer.isActive(); }
 
+signals:
+    // One operation-log line, e.g. when the window is closed with the adapter in update mode.
+    void logLine(const QString &text);
+
 public slots:
     void on_pushButton_clicked();   // yes: start the upgrade
     void on_pushButton_2_clicked(); // no: close, nothing changed

@@ -116,8 +116,9 @@ bool recvThread::checkContinuity(std::atomic<uint32_t> &last, uint32_t current, 
     const uint32_t q = current & CanIdMask;
     if (idFollows(p, q, wrapAfter))
         return true;
-    // Out of sequence: the check switches itself off and reports once.
-    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), true);
+    // Out of sequence: the check switches itself off and reports once; the window that
+    // takes the report saves the settings file.
+    writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
     emit errorID(p, q);
     return false;
 }

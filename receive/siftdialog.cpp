@@ -25,6 +25,9 @@ SiftDialog::SiftDialog(QWidget *parent) : QDialog(parent), ui(new Ui::SiftDialog
     connect(ui->editSift, &QLineEdit::textEdited, this, &SiftDialog::search);
     connect(ui->btnSiftOK, &QPushButton::clicked, this, &SiftDialog::apply);
     connect(ui->btnSiftCancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ui->listSift, &QListWidget::itemChanged, this, &SiftDialog::entryChanged);
+    // All entries are one line high: the view need not measure each of them on a relayout.
+    ui->listSift->setUniformItemSizes(true);
 }
 
 SiftDialog::~SiftDialog()
@@ -35,45 +38,90 @@ SiftDialog::~SiftDialog()
 void SiftDialog::setValues(const QStringList &newValues, int newColumn)
 {
     selected.clear();
+    selectedSet.clear();
     values = newValues;
     column = newColumn;
     fillList();
 }
 
-void SiftDialog::addAllEntry()
+void SiftDialog::fillList(const QString &text)
 {
-    allCheck = new QCheckBox(byLanguage("全部", "全部", "all"));
-    auto *item = new QListWidgetItem(ui->listSift);
-    ui->listSift->setItemWidget(item, allCheck);
+    QListWidget *list = ui->listSift;
+    const QSignalBlocker blocker(list);
+    list->setUpdatesEnabled(false);
+    list->clear();
+    auto *all = new QListWidgetItem(byLanguage("全部", "全部", "all"));
+    all->setFlags(all->flags() | Qt::ItemIsUserCheckable);
+    all->setCheckState(Qt::Unchecked);
+    list->addItem(all);
+    for (const QString &value : qAsConst(values)) {
+        if (!text.isEmpty() && !matches(value, text))
+            continue;
+        auto *item = new QListWidgetItem(value);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(selectedSet.contains(value) ? Qt::Checked : Qt::Unchecked);
+        list->addItem(item);
+    }
+    // Without a match not even "all" is shown.
+    all->setHidden(!text.isEmpty() && list->count() == 1);
+    list->setUpdatesEnabled(true);
 }
 
-// The entry is ticked before it is connected, so a value already selected is not added
-// a second time.
-void SiftDialog::addValueEntry(const QString &value)
+void SiftDialog::setAllEntryState(Qt::CheckState state)
 {
-    auto *entry = new QCheckBox(value);
-    entry->setChecked(selected.contains(value));
-    auto *item = new QListWidgetItem(ui->listSift);
-    ui->listSift->setItemWidget(item, entry);
-    connect(allCheck, &QCheckBox::toggled, entry, &QCheckBox::setChecked);
-    QCheckBox *all = allCheck;
-    connect(entry, &QCheckBox::toggled, this, [this, all, value](bool checked) {
-        if (checked) {
+    const QSignalBlocker blocker(ui->listSift);
+    ui->listSift->item(0)->setCheckState(state);
+}
+
+void SiftDialog::entryChanged(QListWidgetItem *item)
+{
+    if (updatingEntries)
+        return;
+    const bool checked = item->checkState() == Qt::Checked;
+    if (ui->listSift->row(item) == 0) {
+        tickVisibleValues(checked);
+        return;
+    }
+    const QString value = item->text();
+    if (checked) {
+        selected.append(value);
+        selectedSet.insert(value);
+        return;
+    }
+    selected.removeOne(value);
+    selectedSet.remove(value);
+    setAllEntryState(Qt::Unchecked);
+}
+
+// "all" ticks or clears the values listed (those the search shows), in list order.
+void SiftDialog::tickVisibleValues(bool checked)
+{
+    QListWidget *list = ui->listSift;
+    updatingEntries = true;
+    list->setUpdatesEnabled(false);
+    QSet<QString> cleared;
+    for (int row = 1; row < list->count(); ++row) {
+        QListWidgetItem *item = list->item(row);
+        const QString value = item->text();
+        const bool wasChecked = item->checkState() == Qt::Checked;
+        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+        if (checked && !wasChecked) {
             selected.append(value);
-            return;
+            selectedSet.insert(value);
+        } else if (!checked && wasChecked) {
+            cleared.insert(value);
+            selectedSet.remove(value);
         }
-        selected.removeOne(value);
-        const QSignalBlocker blocker(all);
-        all->setChecked(false);
-    });
-}
-
-void SiftDialog::fillList()
-{
-    ui->listSift->clear();
-    addAllEntry();
-    for (const QString &value : qAsConst(values))
-        addValueEntry(value);
+    }
+    if (!cleared.isEmpty()) {
+        QStringList kept;
+        for (const QString &value : qAsConst(selected))
+            if (!cleared.contains(value))
+                kept << value;
+        selected = kept;
+    }
+    list->setUpdatesEnabled(true);
+    updatingEntries = false;
 }
 
 bool SiftDialog::matches(const QString &value, const QString &text) const
@@ -84,23 +132,10 @@ bool SiftDialog::matches(const QString &value, const QString &text) const
     return !wholeCheck->isChecked() || value.size() == text.size();
 }
 
+// Every search starts with "all" clear; the values keep their ticks.
 void SiftDialog::search(const QString &text)
 {
-    if (text.isEmpty()) {
-        fillList();
-        return;
-    }
-    ui->listSift->clear();
-    addAllEntry();
-    bool any = false;
-    for (const QString &value : qAsConst(values)) {
-        if (!matches(value, text))
-            continue;
-        addValueEntry(value);
-        any = true;
-    }
-    if (!any)
-        ui->listSift->item(0)->setHidden(true);
+    fillList(text);
 }
 
 void SiftDialog::apply()

@@ -11,7 +11,7 @@ packages=(
   libqt5svg5
   clang libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk
-  zlib1g-dev python3-can can-utils
+  zlib1g-dev python3-can can-utils qttranslations5-l10n
   help2man desktop-file-utils
 )
 

@@ -20,13 +20,23 @@
 
 namespace {
 
-// A standard mutex rather than QMutex: its hand-over between threads is visible to the
+// Standard mutexes rather than QMutex: their hand-over between threads is visible to the
 // thread sanitizer, which cannot see into an uninstrumented Qt.
+//
+// `mutex` guards the map only and is never held across disk I/O, so a slow folder
+// cannot stall a thread that merely reads a setting. A save takes a numbered snapshot
+// under it and writes the file afterwards under `fileMutex`; a snapshot older than the
+// one already written is dropped, so saves that come faster than the disk coalesce and
+// the newest text is always the one left in the file.
 struct Store
 {
     std::mutex mutex;
     QMap<QString, QString> map;
     QString path;
+    uint64_t revision = 0; // under mutex: bumped by every saving change
+
+    std::mutex fileMutex;
+    uint64_t writtenRevision = 0; // under fileMutex
 };
 
 Store &store()
@@ -152,6 +162,28 @@ void writeSettingsFile(const QString &path, const QString &text)
                  qPrintable(file.errorString()));
 }
 
+struct Snapshot
+{
+    QString path;
+    QString text;
+    uint64_t revision = 0;
+};
+
+// Call with s.mutex held.
+Snapshot takeSnapshot(Store &s)
+{
+    return Snapshot{s.path, settingsText(s.map), ++s.revision};
+}
+
+void writeSnapshot(Store &s, const Snapshot &snapshot)
+{
+    std::lock_guard<std::mutex> lock(s.fileMutex);
+    if (snapshot.revision <= s.writtenRevision)
+        return; // a newer text has been written already
+    writeSettingsFile(snapshot.path, snapshot.text);
+    s.writtenRevision = snapshot.revision;
+}
+
 QString languageIniPath()
 {
     return appUserOrShippedPath(QStringLiteral("/language/config.ini"));
@@ -177,6 +209,7 @@ bool loadSettings(const QString &path)
     std::lock_guard<std::mutex> lock(s.mutex);
     s.path = path;
     s.map.clear();
+    // Start-up only: the file is read with the map locked, as no other thread runs yet.
     bool opened = false;
     const QString line = readFirstLine(path, &opened);
     if (!opened || line.isEmpty())
@@ -192,8 +225,12 @@ bool loadSettings(const QString &path)
 void saveSettings()
 {
     Store &s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    writeSettingsFile(s.path, settingsText(s.map));
+    Snapshot snapshot;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        snapshot = takeSnapshot(s);
+    }
+    writeSnapshot(s, snapshot);
 }
 
 QString readSetting(const QString &key, const QString &defaultValue)
@@ -215,10 +252,15 @@ QString readSetting(const QString &key, const QString &defaultValue)
 bool writeSetting(const QString &key, const QString &value, bool save)
 {
     Store &s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    s.map.insert(key, value);
-    if (save)
-        writeSettingsFile(s.path, settingsText(s.map));
+    Snapshot snapshot;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.map.insert(key, value);
+        if (!save)
+            return true;
+        snapshot = takeSnapshot(s);
+    }
+    writeSnapshot(s, snapshot);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
 #include "device/filterdialog.h"
+#include "device/firmwareimage.h"
 #include "device/firmwarescan.h"
 #include "device/infdialog.h"
 #include "device/opendlg.h"
@@ -26,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <cstring>
@@ -91,6 +93,7 @@ private slots:
     void openDlgButtonsFollowDeviceState();
     void openDlgOpenFailureWarns();
     void openDlgLogsSerialBusOpenFailureReason();
+    void serialBusInterfacesShowInfoWithoutUpgradeOffer();
     void openDlgLogsWhyConfiguredBackendDidNotStart();
     void openDlgStartsChannelWithConfirmedParameters();
     void openDlgCancelledParametersChangeNothing();
@@ -526,6 +529,49 @@ void tst_DeviceDialogs::openDlgLogsSerialBusOpenFailureReason()
     const QString line = log.at(0).at(0).toString();
     QVERIFY(!backend->lastError().isEmpty());
     QCOMPARE(line, QStringLiteral("Device opening failed! ") + backend->lastError());
+}
+
+// Interfaces reached through QtSerialBus have no firmware: opening them with an image in
+// the firmware folder offers no upgrade, and the information dialog shows what the
+// backend knows instead of a failure.
+void tst_DeviceDialogs::serialBusInterfacesShowInfoWithoutUpgradeOffer()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    SerialBusConfig config;
+    config.plugin = QStringLiteral("virtualcan");
+    for (int ch = 0; ch < 2; ++ch)
+        config.interfaces[ch] = QStringLiteral("tcp://127.0.0.1:%1/can%2").arg(port).arg(ch);
+    setVendorBackend(std::make_shared<SerialBusBackend>(config));
+    QFile image(home->path() + QStringLiteral("/firmware/Ferrule-V2.30-release.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(makeFirmwareImage(0x230, 16));
+    image.close();
+
+    OpenDlg opener(0);
+    bool offered = false;
+    whenModalAppears("UpdateDlg", [&offered](QWidget *dialog) {
+        offered = true;
+        static_cast<QDialog *>(dialog)->reject();
+    });
+    click(&opener, "pushButton");
+    QVERIFY(isDeviceOpen());
+    QVERIFY(!offered);
+    QVERIFY(!adapterHasFirmware());
+
+    QString type;
+    QString driver;
+    whenModalAppears("INfDialog", [&](QWidget *dialog) {
+        type = child<QLabel>(dialog, "labelhwType")->text();
+        driver = child<QLabel>(dialog, "labeldrVersion")->text();
+        click(dialog, "pushButton");
+    });
+    click(&opener, "pushButton_7");
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(type, QStringLiteral("QtSerialBus virtualcan can0,can1"));
+    QCOMPARE(driver, versionText(SerialBusBackend::Version));
 }
 
 void tst_DeviceDialogs::openDlgLogsWhyConfiguredBackendDidNotStart()

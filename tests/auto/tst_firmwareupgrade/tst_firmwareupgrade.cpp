@@ -237,15 +237,32 @@ void tst_FirmwareUpgrade::failedSwitchReportsFailure()
     QCOMPARE(quits, 1);
 }
 
+// Escape while waiting for the volume closes the window without a message box; the
+// adapter is left in update mode and one log line says it must be replugged.
 void tst_FirmwareUpgrade::closingWhileWaitingStopsSilently()
 {
+    setLanguageIndex(2);
     UpdateDlg *upgrade = startedUpgrade(imagePath);
     QVERIFY(upgrade);
+    QSignalSpy logged(upgrade, &UpdateDlg::logLine);
+    upgrade->show();
     upgrade->timer();
-    upgrade->reject();
+    QTest::keyClick(upgrade, Qt::Key_Escape);
+    QVERIFY(upgrade->isHidden());
     QVERIFY(!upgrade->isWaiting());
     QVERIFY(messages.isEmpty());
     QCOMPARE(quits, 0);
+    QVERIFY(sim->isInUpdateMode());
+    QCOMPARE(logged.size(), 1);
+    QCOMPARE(logged.at(0).at(0).toString(),
+             QStringLiteral("Firmware upgrade interrupted: the device is in update mode, please "
+                            "unplug and reinsert it!"));
+    setLanguageIndex(0);
+    // Before "yes" the adapter is untouched and closing says nothing.
+    UpdateDlg untouched(0x211, 0, imagePath);
+    QSignalSpy quiet(&untouched, &UpdateDlg::logLine);
+    untouched.reject();
+    QVERIFY(quiet.isEmpty());
 }
 
 void tst_FirmwareUpgrade::openOffersUpgradeAndNewFirmwareIsReportedAfterReopen()

@@ -22,11 +22,15 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QtTest>
 
 class tst_Languages : public QObject
@@ -42,7 +46,10 @@ private slots:
     void switchToEnglish();
     void switchWithMissingFileKeepsLanguage();
     void analysisMenuFollowsLanguage();
+    void qtTextsFollowLanguage();
+    void missingTranslationIsLogged();
     void helpMenuListsLowerCasePdfs();
+    void helpMenuKeepsListingOrder();
     void aboutBodies_data();
     void aboutBodies();
     void buildDateText_data();
@@ -143,6 +150,40 @@ void tst_Languages::analysisMenuFollowsLanguage()
     QCOMPARE(entry->text(), QString("打開日誌…"));
 }
 
+// Qt's standard buttons and dialogs speak the interface language too.
+void tst_Languages::qtTextsFollowLanguage()
+{
+    const auto buttonTexts = [] {
+        QDialogButtonBox box(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        return QStringList{box.button(QDialogButtonBox::Open)->text(),
+                           box.button(QDialogButtonBox::Cancel)->text()};
+    };
+    fixture->installTranslations();
+    MainWindow *w = fixture->open();
+    QCOMPARE(buttonTexts(), QStringList({"打开", "取消"}));
+    w->menus()->languageActions[1]->trigger();
+    QCOMPARE(buttonTexts(), QStringList({"開啟", "取消"}));
+    w->menus()->languageActions[2]->trigger();
+    QCOMPARE(buttonTexts(), QStringList({"Open", "Cancel"}));
+    w->menus()->languageActions[0]->trigger();
+    QCOMPARE(buttonTexts(), QStringList({"打开", "取消"}));
+}
+
+void tst_Languages::missingTranslationIsLogged()
+{
+    fixture->installTranslations({"CN.qm", "CNF.qm"});
+    fixture->writeFile("/config/setdb.txt", "Language,EN.qm");
+    MainWindow *w = fixture->open();
+    const QString missing = QDir::toNativeSeparators(fixture->path("/language/EN.qm"));
+    QCOMPARE(w->logText()->toPlainText().count(missing), 1);
+    QVERIFY(w->logText()->toPlainText().contains("Could not load translation file: " + missing));
+    // A later switch to the same missing file names it again, in the language still shown.
+    w->menus()->languageActions[1]->trigger();
+    w->menus()->languageActions[2]->trigger();
+    QVERIFY(w->logText()->toPlainText().contains("無法載入翻譯檔案：" + missing));
+    QVERIFY(!w->logText()->toPlainText().contains("CNF.qm"));
+}
+
 void tst_Languages::switchWithMissingFileKeepsLanguage()
 {
     fixture->installTranslations({"CN.qm", "CNF.qm"});
@@ -177,6 +218,19 @@ void tst_Languages::helpMenuListsLowerCasePdfs()
     QCOMPARE(entries.at(2), w->menus()->helpFolderAction);
     QVERIFY(entries.at(3)->isSeparator());
     QCOMPARE(entries.size(), 6);
+}
+
+// The documents keep the order the directory listing gives them.
+void tst_Languages::helpMenuKeepsListingOrder()
+{
+    for (const char *name : {"m", "c", "x", "a", "q", "e", "k", "b", "z", "g", "t", "d"})
+        fixture->writeFile(QString("/help/Chinese/%1.pdf").arg(name), "%PDF");
+    QStringList listed;
+    QDirIterator it(fixture->path("/help/Chinese"), QDir::Files);
+    while (it.hasNext())
+        listed << it.next();
+    MainWindow *w = fixture->open();
+    QCOMPARE(w->menus()->helpFiles(), listed);
 }
 
 void tst_Languages::aboutBodies_data()

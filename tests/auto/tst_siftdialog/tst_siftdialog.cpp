@@ -31,6 +31,16 @@ FrameRow makeRow(const QString &direction, const QString &id)
     return row;
 }
 
+// One entry of the list as a user sees it: its text and its tick.
+struct Entry
+{
+    QListWidgetItem *item;
+    QString text() const { return item->text(); }
+    bool isChecked() const { return item->checkState() == Qt::Checked; }
+    void setChecked(bool on) { item->setCheckState(on ? Qt::Checked : Qt::Unchecked); }
+    Entry *operator->() { return this; }
+};
+
 } // namespace
 
 class tst_SiftDialog : public QObject
@@ -53,9 +63,13 @@ private slots:
 private:
     static QListWidget *list(SiftDialog &d) { return d.findChild<QListWidget *>("listSift"); }
     static QLineEdit *search(SiftDialog &d) { return d.findChild<QLineEdit *>("editSift"); }
-    static QCheckBox *entry(SiftDialog &d, int i)
+    // The i-th entry shown (hidden entries do not count).
+    static Entry entry(SiftDialog &d, int i)
     {
-        return qobject_cast<QCheckBox *>(list(d)->itemWidget(list(d)->item(i)));
+        for (int row = 0; row < list(d)->count(); ++row)
+            if (!list(d)->item(row)->isHidden() && i-- == 0)
+                return Entry{list(d)->item(row)};
+        qFatal("no entry %d", i);
     }
     static QStringList entries(SiftDialog &d);
 };
@@ -65,7 +79,7 @@ QStringList tst_SiftDialog::entries(SiftDialog &d)
     QStringList texts;
     for (int i = 0; i < list(d)->count(); ++i)
         if (!list(d)->item(i)->isHidden())
-            texts << entry(d, i)->text();
+            texts << list(d)->item(i)->text();
     return texts;
 }
 
