@@ -32,7 +32,7 @@ int LanguageSwitch::languageOfFile(const QString &name)
 
 QString LanguageSwitch::translationPath(const QString &name)
 {
-    return appFilePath(QStringLiteral("/language/") + name);
+    return appShippedPath(QStringLiteral("/language/") + name);
 }
 
 QString LanguageSwitch::qtCatalog(uint32_t language)

@@ -23,7 +23,7 @@ public:
     static QString fileName(uint32_t language);
     // Index of a translation file name, or -1 for any other text.
     static int languageOfFile(const QString &name);
-    // appFilePath("/language/") + name
+    // appShippedPath("/language/") + name
     static QString translationPath(const QString &name);
 
     // Start-up: loads the named file and installs the translator even when loading

@@ -144,7 +144,7 @@ void MainMenus::setListBufferText(uint32_t language, uint32_t listLimit)
 
 QString MainMenus::helpFolder(uint32_t language)
 {
-    return appFilePath(language == 2 ? QStringLiteral("/help/English")
+    return appShippedPath(language == 2 ? QStringLiteral("/help/English")
                                      : QStringLiteral("/help/Chinese"));
 }
 

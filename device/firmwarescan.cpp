@@ -3,6 +3,7 @@
 #include "settings/resourcepaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 FirmwareCandidate builtInFirmwareCandidate()
 {
@@ -42,4 +43,31 @@ QStringList firmwareFileNames(const QString &folder)
 QString firmwareFolder()
 {
     return appFilePath(QStringLiteral("/firmware"));
+}
+
+QStringList firmwareFolders()
+{
+    return appFolderChain(QStringLiteral("/firmware"));
+}
+
+QStringList firmwareFileNamesIn(const QStringList &folders)
+{
+    QStringList names;
+    for (const QString &folder : folders) {
+        for (const QString &name : firmwareFileNames(folder)) {
+            if (!names.contains(name))
+                names << name;
+        }
+    }
+    return names;
+}
+
+QString firmwareImagePath(const QStringList &folders, const QString &fileName)
+{
+    for (const QString &folder : folders) {
+        const QString path = folder + QLatin1Char('/') + fileName;
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return QString();
 }

@@ -27,5 +27,12 @@ FirmwareCandidate pickFirmwareImage(const QStringList &fileNames);
 // Plain "*.bin" files of folder, sorted by name.
 QStringList firmwareFileNames(const QString &folder);
 
-// The firmware folder beside the executable.
+// The firmware folder the user adds images to (beside the executable in a build tree).
 QString firmwareFolder();
+// Every folder searched for images, the user's first: firmwareFolder(), then the
+// installed program's shipped firmware folder.
+QStringList firmwareFolders();
+// Plain "*.bin" files of the folders, in folder order, each name once.
+QStringList firmwareFileNamesIn(const QStringList &folders);
+// The file fileName in the first of folders that holds it; empty when none does.
+QString firmwareImagePath(const QStringList &folders, const QString &fileName);

@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 
 namespace {
 
@@ -82,13 +81,14 @@ void OpenDlg::offerFirmwareUpgrade(uint16_t adapterVersion)
 {
     if (!adapterHasFirmware())
         return;
-    const FirmwareCandidate candidate = pickFirmwareImage(firmwareFileNames(firmwareFolder()));
+    const QStringList folders = firmwareFolders();
+    const FirmwareCandidate candidate = pickFirmwareImage(firmwareFileNamesIn(folders));
     if (adapterVersion >= candidate.version)
         return;
     // Without the image on disk the adapter would be switched into update mode for
     // nothing, so the upgrade is only offered for an image that is really there.
-    const QString imagePath = firmwareFolder() + QLatin1Char('/') + candidate.fileName;
-    if (!QFileInfo(imagePath).isFile())
+    const QString imagePath = firmwareImagePath(folders, candidate.fileName);
+    if (imagePath.isEmpty())
         return;
     UpdateDlg dialog(adapterVersion, deviceIndex, imagePath, this);
     connect(&dialog, &UpdateDlg::logLine, this, &OpenDlg::logLine);

@@ -1,4 +1,5 @@
 #include "cpellowapp.h"
+#include "pellowfolder.h"
 
 #include <QApplication>
 
@@ -7,7 +8,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellow"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
-    CPellowApp pellow(QApplication::applicationDirPath());
+    CPellowApp pellow(
+        PellowFolder::choose(QApplication::applicationDirPath(), PellowFolder::userDataDir()));
     pellow.initInstance();
     return 0;
 }

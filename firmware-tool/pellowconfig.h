@@ -1,7 +1,8 @@
 #pragma once
 
-// Chooses the adapter library behind the firmware tool from "config/pellow.ini" beside
-// the executable (written with defaults on first run, never overwritten afterwards).
+// Chooses the adapter library behind the firmware tool from "config/pellow.ini" in
+// Pellow's folder (see PellowFolder; written with defaults on first run, never
+// overwritten afterwards).
 // The environment variables PELLOW_ADAPTER ("simulated" or "absent") and
 // PELLOW_SIM_UPGRADE ("ok" or "fail") override the file.
 

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk
   zlib1g-dev python3-can can-utils qttranslations5-l10n
+  help2man desktop-file-utils
 )
 
 missing=()

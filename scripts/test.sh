@@ -4,13 +4,15 @@
 #   1. the normal build (every test, including a short benchmark smoke run),
 #   2. an AddressSanitizer + UndefinedBehaviorSanitizer build (every test),
 #   3. a ThreadSanitizer build (the threaded tests: receive, send, queue, settings, device),
-#   4. the fuzz targets replaying their corpora.
+#   4. the fuzz targets replaying their corpora,
+#   5. the Debian package from the normal build, installed, run as a new user and removed
+#      (scripts/package-test.sh).
 # LARKSPUR_TEST_CONFIGS selects a subset, e.g. "normal" or "normal asan".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
-configs=${LARKSPUR_TEST_CONFIGS:-normal asan tsan fuzz}
+configs=${LARKSPUR_TEST_CONFIGS:-normal asan tsan fuzz package}
 export QT_QPA_PLATFORM=offscreen
 status=0
 passed=0
@@ -65,6 +67,15 @@ for config in $configs; do
             cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
             cmake --build build-fuzz -j"$jobs"
             run_ctest build-fuzz
+        fi
+        ;;
+    package)
+        cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        if bash scripts/package-test.sh build; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            status=1
         fi
         ;;
     esac

@@ -186,7 +186,7 @@ void writeSnapshot(Store &s, const Snapshot &snapshot)
 
 QString languageIniPath()
 {
-    return appFilePath(QStringLiteral("/language/config.ini"));
+    return appUserOrShippedPath(QStringLiteral("/language/config.ini"));
 }
 
 QString languageFallback(const QString &defaultValue)
@@ -282,7 +282,7 @@ QString companyName(unsigned index)
 {
     const QString missing = QStringLiteral("公司名称缺失");
     bool opened = false;
-    const QString line = readFirstLine(appFilePath(QStringLiteral("/config/company.txt")), &opened);
+    const QString line = readFirstLine(appUserOrShippedPath(QStringLiteral("/config/company.txt")), &opened);
     if (!opened || line.isEmpty())
         return missing;
     const QStringList parts = line.split(QLatin1Char(';'));

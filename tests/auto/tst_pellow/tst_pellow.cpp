@@ -4,6 +4,7 @@
 #include "messageboxnotifier.h"
 #include "notifier.h"
 #include "pellowconfig.h"
+#include "pellowfolder.h"
 #include "simwexlib.h"
 
 #include <QApplication>
@@ -106,6 +107,8 @@ private slots:
     void configFileWrittenOnceWithDefaults();
     void environmentOverridesConfigFile_data();
     void environmentOverridesConfigFile();
+    void configFolderFollowsLayout_data();
+    void configFolderFollowsLayout();
 
 private:
     SimWexlib m_sim;
@@ -366,6 +369,36 @@ void tst_Pellow::environmentOverridesConfigFile()
     QCOMPARE(handle != 0, opens);
     if (opens)
         QCOMPARE(library->startFirmwareUpgrade(handle) == 1, upgrades);
+}
+
+void tst_Pellow::configFolderFollowsLayout_data()
+{
+    QTest::addColumn<QString>("desktopEntry");
+    QTest::addColumn<bool>("inUserData");
+    QTest::newRow("build tree") << QString() << false;
+    QTest::newRow("installed") << "share/applications/pellow.desktop" << true;
+    QTest::newRow("another program's entry") << "share/applications/other.desktop" << false;
+}
+
+void tst_Pellow::configFolderFollowsLayout()
+{
+    QFETCH(QString, desktopEntry);
+    QFETCH(bool, inUserData);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath("bin"));
+    if (!desktopEntry.isEmpty()) {
+        QVERIFY(QDir(root.path()).mkpath(QFileInfo(desktopEntry).path()));
+        QFile entry(root.filePath(desktopEntry));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+    }
+    const QString bin = root.filePath("bin");
+    const QString userData = root.filePath("home/.local/share/pellow");
+    const QString chosen = PellowFolder::choose(bin, userData);
+    QCOMPARE(chosen, inUserData ? userData : bin);
+    // The first start writes the defaults into the chosen folder only.
+    PellowConfig::load(chosen);
+    QVERIFY(QFileInfo::exists(PellowConfig::iniPath(chosen)));
+    QCOMPARE(QFileInfo::exists(bin + "/config"), !inUserData);
 }
 
 QTEST_MAIN(tst_Pellow)
