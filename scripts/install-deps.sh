@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-noto-cjk
   zlib1g-dev python3-can can-utils
+  libqwt-qt5-dev
 )
 
 missing=()
