@@ -19,6 +19,7 @@ class MyTableModel;
 class QDockWidget;
 class QTextEdit;
 class SendPanels;
+class SignalAnalysis;
 class recvThread;
 class sendThread;
 class listSendDlg;
@@ -46,6 +47,7 @@ public:
     sendThread *transmitThread(int channel) const { return send[channel]; }
     valueDialog *listBufferDialog() const { return valueDlg; }
     uint32_t listLimit() const { return display->listLimit(); }
+    SignalAnalysis *signalAnalysis() const { return signalWindows; }
 
 public slots:
     void refreshDisplay();
@@ -108,6 +110,7 @@ private:
     recvThread *recv[2] = {nullptr, nullptr};
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;
+    SignalAnalysis *signalWindows = nullptr;
     LanguageSwitch language;
     QTimer refreshTimer;
     QTimer rateTimer;

@@ -9,4 +9,10 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/dbcreader.h
     ${CMAKE_CURRENT_LIST_DIR}/dbcreader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/signalcodec.h
-    ${CMAKE_CURRENT_LIST_DIR}/signalcodec.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/signalcodec.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/itemframe.h
+    ${CMAKE_CURRENT_LIST_DIR}/itemframe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/signaldatabases.h
+    ${CMAKE_CURRENT_LIST_DIR}/signaldatabases.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/signalfeed.h
+    ${CMAKE_CURRENT_LIST_DIR}/signalfeed.cpp)
