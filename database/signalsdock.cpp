@@ -40,8 +40,10 @@ void SignalsDock::clearFrame()
 
 void SignalsDock::setStatus(const QString &text)
 {
+    table->clearSpans();
     table->setRowCount(1);
     table->setItem(0, 0, new QTableWidgetItem(text));
+    table->setSpan(0, 0, 1, 5);
     for (int c = 1; c < 5; ++c)
         table->setItem(0, c, new QTableWidgetItem());
 }
@@ -67,6 +69,7 @@ void SignalsDock::showFrame(const ModelItem &item)
     DecodedFrame decoded;
     SignalCodec::decode(*message, frame.data, frame.length, decoded);
     const int notes = (decoded.missing > 0 ? 1 : 0) + (decoded.unselectedMux ? 1 : 0);
+    table->clearSpans();
     table->setRowCount(int(decoded.values.size()) + 1 + notes);
     table->setItem(0, 0, new QTableWidgetItem(message->name));
     for (int c = 1; c < 5; ++c)
@@ -81,6 +84,8 @@ void SignalsDock::showFrame(const ModelItem &item)
         table->setItem(row, 4, new QTableWidgetItem(QString::number(v.raw)));
         ++row;
     }
+    for (int r = row; r < table->rowCount(); ++r)
+        table->setSpan(r, 0, 1, 5);
     if (decoded.missing > 0) {
         table->setItem(
             row++, 0,
