@@ -15,4 +15,10 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/signaldatabases.h
     ${CMAKE_CURRENT_LIST_DIR}/signaldatabases.cpp
     ${CMAKE_CURRENT_LIST_DIR}/signalfeed.h
-    ${CMAKE_CURRENT_LIST_DIR}/signalfeed.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/signalfeed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/logdecode.h
+    ${CMAKE_CURRENT_LIST_DIR}/logdecode.cpp)
+
+# larkspur-log decode DBC LOG: decoded log frames on the command line.
+add_executable(larkspur-log ${CMAKE_CURRENT_LIST_DIR}/larkspurlog_main.cpp)
+target_link_libraries(larkspur-log PRIVATE larkspur_core)

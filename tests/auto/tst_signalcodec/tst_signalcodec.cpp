@@ -4,6 +4,7 @@
 // and every signal of every shared file through encode and decode.
 
 #include "database/dbcreader.h"
+#include "database/logdecode.h"
 #include "database/signalcodec.h"
 
 #include <QDir>
@@ -24,6 +25,8 @@ private slots:
     void encodeWritesOnlyItsBits();
     void roundTrip_data();
     void roundTrip();
+    void commandLineDecode_data();
+    void commandLineDecode();
 
 private:
     static const DbcDatabase &database(const QString &file);
@@ -341,6 +344,53 @@ void TestSignalCodec::roundTrip()
         }
     }
     QVERIFY(checked > 0 || db.messages.empty());
+}
+
+void TestSignalCodec::commandLineDecode_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("text") << QStringList()
+                          << QByteArray(
+                                 "1.000000 1 1F0 ExampleMessage Temperature=250.55 degK "
+                                 "AverageRadius=3.2 m Enable=1 - \"Enabled\"\n"
+                                 "1.003000 1 1F0 ExampleMessage AverageRadius=0 m Enable=0 - "
+                                 "\"Disabled\" (1 signals past the data)\n");
+    QTest::newRow("json all")
+        << QStringList{"--json", "--all"}
+        << QByteArray("{\"ch\":1,\"id\":496,\"message\":\"ExampleMessage\",\"signals\":"
+                      "{\"AverageRadius\":3.2,\"Enable\":1,\"Temperature\":250.55},\"t\":1,"
+                      "\"text\":{\"Enable\":\"Enabled\"}}\n"
+                      "{\"ch\":2,\"id\":1365,\"message\":null,\"t\":1.002}\n"
+                      "{\"ch\":1,\"id\":496,\"message\":\"ExampleMessage\",\"signals\":"
+                      "{\"AverageRadius\":0,\"Enable\":0},\"t\":1.003,"
+                      "\"text\":{\"Enable\":\"Disabled\"}}\n");
+}
+
+void TestSignalCodec::commandLineDecode()
+{
+    // candump -L lines: a motohawk frame, an unknown identifier, a two-byte frame.
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    const QString log = dir.filePath("bus.log");
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "(1.000000) can0 1F0#C006E00000000000\n(1.002000) can1 555#11\n(1.003000) can0 1F0#0000\n");
+    file.close();
+    FILE *out = std::tmpfile();
+    FILE *err = std::tmpfile();
+    QVERIFY(out && err);
+    const int status = runLogDecode(
+        QStringList{"decode", SHARED_DBC_DIR "/cantools/motohawk.dbc", log} + options, out, err);
+    QCOMPARE(status, 0);
+    std::rewind(out);
+    QByteArray printed(4096, '\0');
+    printed.resize(int(std::fread(printed.data(), 1, size_t(printed.size()), out)));
+    std::fclose(out);
+    std::fclose(err);
+    QCOMPARE(printed, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSignalCodec)
