@@ -82,6 +82,8 @@ QList<ModelItem> DisplayRefresh::takeAndRecord()
     addToTotals(pass.batch);
     if (pass.recorded > 0)
         finishRecording(pass.recorded);
+    if (!records.isEmpty())
+        emit recordsTaken(records);
     return pass.filtering ? accepted : records;
 }
 

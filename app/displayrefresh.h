@@ -69,6 +69,9 @@ public:
     const DisplayCounters &counters() const { return count; }
 
 signals:
+    // Every record of a pass, numbered and counted, before the table takes it (also while
+    // the display is paused): what the signal windows decode.
+    void recordsTaken(const QList<ModelItem> &records);
     // Writing to the recording failed; recording has stopped.
     void recordingFailed(const QString &error);
 

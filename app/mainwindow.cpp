@@ -3,6 +3,7 @@
 #include "app/aboutbox.h"
 #include "app/mainmenus.h"
 #include "app/screenscale.h"
+#include "database/signalanalysis.h"
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
 #include "device/infdialog.h"
@@ -88,6 +89,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(listSend, &listSendDlg::log, this, &MainWindow::appendLog);
     logViewerLauncher = new LogViewerLauncher(this, mainMenus, sendPanels(), send[0]);
     setUpTable();
+    signalWindows = new SignalAnalysis(this, mainMenus, display, ui->tableView);
+    connect(signalWindows, &SignalAnalysis::log, this, &MainWindow::appendLog);
+    signalWindows->loadRemembered();
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
 }
@@ -379,6 +383,8 @@ void MainWindow::setLa()
     mainMenus->applyTexts(current, display->listLimit());
     if (listSend)
         listSend->applyLanguage();
+    if (signalWindows)
+        signalWindows->applyLanguage();
 }
 
 void MainWindow::switchLanguage(uint32_t target)

@@ -20,6 +20,7 @@ class MyTableModel;
 class QDockWidget;
 class QTextEdit;
 class SendPanels;
+class SignalAnalysis;
 class recvThread;
 class sendThread;
 class listSendDlg;
@@ -48,6 +49,7 @@ public:
     valueDialog *listBufferDialog() const { return valueDlg; }
     uint32_t listLimit() const { return display->listLimit(); }
     LogViewerLauncher *logViewers() const { return logViewerLauncher; }
+    SignalAnalysis *signalAnalysis() const { return signalWindows; }
 
 public slots:
     void refreshDisplay();
@@ -112,6 +114,7 @@ private:
     recvThread *recv[2] = {nullptr, nullptr};
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;
+    SignalAnalysis *signalWindows = nullptr;
     LanguageSwitch language;
     QTimer refreshTimer;
     QTimer rateTimer;

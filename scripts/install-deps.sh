@@ -13,6 +13,7 @@ packages=(
   xvfb xauth fonts-noto-cjk
   zlib1g-dev python3-can can-utils qttranslations5-l10n
   help2man desktop-file-utils
+  libqwt-qt5-dev
 )
 
 missing=()

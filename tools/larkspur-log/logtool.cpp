@@ -1,5 +1,6 @@
 #include "tools/larkspur-log/logtool.h"
 
+#include "database/logdecode.h"
 #include "record/candumpwriter.h"
 
 #include <QDateTime>
@@ -75,6 +76,10 @@ QString LogTool::usageText()
                "  info FILE             format, frames, time span, channels and records skipped\n"
                "  convert IN OUT        write the frames of IN into OUT\n"
                "  cat FILE              every frame as a candump log line on standard output\n"
+               "  decode DBC LOG        every frame decoded with a DBC database (LOG \"-\": "
+               "candump\n"
+               "                        lines on standard input); --json for one object a frame,\n"
+               "                        --all to keep frames the database does not know\n"
                "\n"
                "Options:\n"
                "  --from FMT            format of the input file instead of its extension\n"
@@ -99,6 +104,8 @@ LogTool::Status LogTool::run(const QStringList &arguments)
         return Ok;
     }
     const QString command = arguments.first();
+    if (command == QLatin1String("decode"))
+        return Status(runLogDecode(arguments, out, err));
     Options options;
     const Status parsed = parseOptions(arguments.mid(1), options);
     if (parsed != Ok)

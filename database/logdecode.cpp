@@ -1,0 +1,151 @@
+#include "logdecode.h"
+
+#include "database/dbcreader.h"
+#include "database/signalcodec.h"
+#include "record/ascreader.h"
+#include "record/blfreader.h"
+#include "record/candumpreader.h"
+#include "record/trcreader.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const char kUsage[] =
+    "usage: larkspur-log decode DBC LOG [--json] [--all]\n"
+    "  LOG: a .log (candump), .asc, .blf or .trc file, or - for candump lines on stdin\n";
+
+std::unique_ptr<LogReader> readerFor(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (path == QLatin1String("-") || suffix == QLatin1String("log"))
+        return std::make_unique<CandumpReader>();
+    if (suffix == QLatin1String("asc"))
+        return std::make_unique<AscReader>();
+    if (suffix == QLatin1String("blf"))
+        return std::make_unique<BlfReader>();
+    if (suffix == QLatin1String("trc"))
+        return std::make_unique<TrcReader>();
+    return nullptr;
+}
+
+QString valueText(double value)
+{
+    return std::isfinite(value) ? QString::number(value, 'g', 12) : QStringLiteral("nan");
+}
+
+QByteArray textLine(const LogFrame &frame, const DbcMessage *message, const DecodedFrame &decoded)
+{
+    QString line = QStringLiteral("%1 %2 %3")
+                       .arg(double(frame.timeUs) * 1e-6, 0, 'f', 6)
+                       .arg(frame.channel + 1)
+                       .arg(frame.id, frame.extended ? 8 : 3, 16, QLatin1Char('0'))
+                       .toUpper();
+    line = line.replace(QLatin1String("E+"), QLatin1String("e+"));
+    line += QLatin1Char(' ') + (message ? message->name : QStringLiteral("?"));
+    if (message) {
+        for (const DecodedSignal &v : decoded.values) {
+            const DbcSignal &s = message->signalList[size_t(v.index)];
+            line += QLatin1Char(' ') + s.name + QLatin1Char('=') + valueText(v.physical);
+            if (!s.unit.isEmpty())
+                line += QLatin1Char(' ') + s.unit;
+            const QString text = s.valueText(v.raw);
+            if (!text.isEmpty())
+                line += QStringLiteral(" \"%1\"").arg(text);
+        }
+        if (decoded.missing > 0)
+            line += QStringLiteral(" (%1 signals past the data)").arg(decoded.missing);
+    }
+    return line.toUtf8() + '\n';
+}
+
+QByteArray jsonLine(const LogFrame &frame, const DbcMessage *message, const DecodedFrame &decoded)
+{
+    QJsonObject object{
+        {"t", double(frame.timeUs) * 1e-6}, {"ch", frame.channel + 1}, {"id", qint64(frame.id)}};
+    if (message) {
+        QJsonObject values, texts;
+        for (const DecodedSignal &v : decoded.values) {
+            const DbcSignal &s = message->signalList[size_t(v.index)];
+            values.insert(s.name,
+                          std::isfinite(v.physical) ? QJsonValue(v.physical) : QJsonValue());
+            const QString text = s.valueText(v.raw);
+            if (!text.isEmpty())
+                texts.insert(s.name, text);
+        }
+        object.insert("message", message->name);
+        object.insert("signals", values);
+        if (!texts.isEmpty())
+            object.insert("text", texts);
+    } else {
+        object.insert("message", QJsonValue());
+    }
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace
+
+int runLogDecode(const QStringList &args, FILE *out, FILE *err)
+{
+    QStringList positional;
+    bool json = false, all = false;
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--json"))
+            json = true;
+        else if (arg == QLatin1String("--all"))
+            all = true;
+        else
+            positional << arg;
+    }
+    if (positional.size() != 3 || positional[0] != QLatin1String("decode")) {
+        std::fputs(kUsage, err);
+        return 2;
+    }
+    DbcDatabase db;
+    const DbcReadError error = DbcReader::readFile(positional[1], db);
+    if (!error.ok()) {
+        std::fprintf(err, "%s: %s\n", qPrintable(positional[1]),
+                     error.message().toUtf8().constData());
+        return 1;
+    }
+    const QString logPath = positional[2];
+    std::unique_ptr<LogReader> reader = readerFor(logPath);
+    if (!reader) {
+        std::fprintf(err, "%s: unknown log format (.log, .asc, .blf, .trc or -)\n",
+                     qPrintable(logPath));
+        return 2;
+    }
+    if (!reader->open(logPath == QLatin1String("-") ? QStringLiteral("/dev/stdin") : logPath)) {
+        std::fprintf(err, "%s: %s\n", qPrintable(logPath),
+                     reader->errorString().toUtf8().constData());
+        return 1;
+    }
+    LogFrame frame;
+    DecodedFrame decoded;
+    while (reader->next(frame)) {
+        const DbcMessage *message =
+            frame.error || frame.remote ? nullptr : db.find(frame.id, frame.extended);
+        if (!message && !all)
+            continue;
+        if (message)
+            SignalCodec::decode(*message, frame.data, frame.length, decoded);
+        const QByteArray line =
+            json ? jsonLine(frame, message, decoded) : textLine(frame, message, decoded);
+        std::fwrite(line.constData(), 1, size_t(line.size()), out);
+    }
+    std::fflush(out);
+    if (!reader->errorString().isEmpty()) {
+        std::fprintf(err, "%s: %s\n", qPrintable(logPath),
+                     reader->errorString().toUtf8().constData());
+        return 1;
+    }
+    if (reader->damagedRecords() > 0)
+        std::fprintf(err, "%s: %lld damaged records skipped\n", qPrintable(logPath),
+                     qlonglong(reader->damagedRecords()));
+    return 0;
+}
