@@ -6,6 +6,8 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/adapterconfig.cpp
     ${CMAKE_CURRENT_LIST_DIR}/firmwareimage.h
     ${CMAKE_CURRENT_LIST_DIR}/firmwareimage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/canframebits.h
+    ${CMAKE_CURRENT_LIST_DIR}/canframebits.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simringbuffer.h
     ${CMAKE_CURRENT_LIST_DIR}/simrxqueue.h
     ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.h
