@@ -143,15 +143,15 @@ void indexLikeTheViewer(const QString &path, BenchReport &report)
     LogIndexer indexer(path, logFormatOfPath(path));
     QEventLoop loop;
     double firstRows = -1;
-    QObject::connect(&indexer, &LogIndexer::batchReady, &loop,
-                     [&](const QVector<LogIndexEntry> &entries, qint64, qint64) {
-                         model.appendEntries(entries);
-                         if (firstRows < 0) {
-                             for (int row = 0; row < std::min(40, model.rowCount()); ++row)
-                                 model.rowTexts(row);
-                             firstRows = seconds(timer);
-                         }
-                     });
+    QObject::connect(&indexer, &LogIndexer::batchReady, &loop, [&] {
+        qint64 bytesRead = 0, fileSize = 0;
+        model.appendEntries(indexer.takeBatch(&bytesRead, &fileSize));
+        if (firstRows < 0) {
+            for (int row = 0; row < std::min(40, model.rowCount()); ++row)
+                model.rowTexts(row);
+            firstRows = seconds(timer);
+        }
+    });
     QObject::connect(&indexer, &LogIndexer::indexed, &loop, &QEventLoop::quit);
     indexer.start();
     loop.exec();

@@ -2,12 +2,8 @@
 
 #include "database/dbcreader.h"
 #include "database/signalcodec.h"
-#include "record/ascreader.h"
-#include "record/blfreader.h"
-#include "record/candumpreader.h"
-#include "record/trcreader.h"
+#include "record/logformats.h"
 
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -18,20 +14,13 @@ namespace {
 
 const char kUsage[] =
     "usage: larkspur-log decode DBC LOG [--json] [--all]\n"
-    "  LOG: a .log (candump), .asc, .blf or .trc file, or - for candump lines on stdin\n";
+    "  LOG: a .log (candump), .asc, .blf, .trc or .csv file, or - for candump lines on stdin\n";
 
+// Standard input carries candump lines; a file is read by its extension.
 std::unique_ptr<LogReader> readerFor(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (path == QLatin1String("-") || suffix == QLatin1String("log"))
-        return std::make_unique<CandumpReader>();
-    if (suffix == QLatin1String("asc"))
-        return std::make_unique<AscReader>();
-    if (suffix == QLatin1String("blf"))
-        return std::make_unique<BlfReader>();
-    if (suffix == QLatin1String("trc"))
-        return std::make_unique<TrcReader>();
-    return nullptr;
+    return path == QLatin1String("-") ? createLogReader(LogFormat::Candump)
+                                      : createLogReaderFor(path);
 }
 
 QString valueText(double value)
@@ -116,7 +105,7 @@ int runLogDecode(const QStringList &args, FILE *out, FILE *err)
     const QString logPath = positional[2];
     std::unique_ptr<LogReader> reader = readerFor(logPath);
     if (!reader) {
-        std::fprintf(err, "%s: unknown log format (.log, .asc, .blf, .trc or -)\n",
+        std::fprintf(err, "%s: unknown log format (.log, .asc, .blf, .trc, .csv or -)\n",
                      qPrintable(logPath));
         return 2;
     }

@@ -53,7 +53,6 @@ LogViewer::LogViewer(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("logViewer"));
-    LogIndexer::registerTypes();
     buildWidgets();
     retranslate();
     updateControls();
@@ -204,9 +203,14 @@ bool LogViewer::openFile(const QString &file)
     return true;
 }
 
-void LogViewer::onBatch(const QVector<LogIndexEntry> &entries, qint64 bytesRead, qint64 fileSize)
+void LogViewer::onBatch()
 {
     if (!indexer)
+        return;
+    qint64 bytesRead = 0;
+    qint64 fileSize = 0;
+    const QVector<LogIndexEntry> entries = indexer->takeBatch(&bytesRead, &fileSize);
+    if (entries.isEmpty())
         return;
     const bool first = rows->frameCount() == 0;
     for (const LogIndexEntry &entry : entries)
@@ -223,8 +227,11 @@ void LogViewer::onBatch(const QVector<LogIndexEntry> &entries, qint64 bytesRead,
     updateStatus();
 }
 
-void LogViewer::onIndexed(const LogIndexSummary &result)
+void LogViewer::onIndexed()
 {
+    if (!indexer)
+        return;
+    const LogIndexSummary result = indexer->result();
     summary = result;
     indexed = true;
     indexer.reset();
@@ -357,8 +364,10 @@ bool LogViewer::runExporter(const LogExporter::Job &job, bool forReplay)
     exportForReplay = forReplay;
     exporter = std::make_unique<LogExporter>(job);
     connect(exporter.get(), &LogExporter::progressed, progress, &QProgressBar::setValue);
-    connect(exporter.get(), &LogExporter::exported, this,
-            forReplay ? &LogViewer::onReplayFileReady : &LogViewer::onExported);
+    connect(exporter.get(), &LogExporter::exported, this, [this, forReplay] {
+        const LogExportResult result = exporter->result();
+        forReplay ? onReplayFileReady(result) : onExported(result);
+    });
     progress->setValue(0);
     exporter->start();
     retranslate();

@@ -68,8 +68,8 @@ protected:
 private:
     void buildWidgets();
     void retranslate();
-    void onBatch(const QVector<LogIndexEntry> &entries, qint64 bytesRead, qint64 fileSize);
-    void onIndexed(const LogIndexSummary &summary);
+    void onBatch();
+    void onIndexed();
     void onExported(const LogExportResult &result);
     void onReplayFileReady(const LogExportResult &result);
     void chooseFile();

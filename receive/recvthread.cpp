@@ -49,11 +49,10 @@ void recvThread::resetLastIds()
 
 recvThread::~recvThread()
 {
-    // Orders the end of the last run before the members are destroyed.
-    if (!isRunning()) {
-        runMutex.lock();
-        runMutex.unlock();
-    }
+    stop();
+    wait();
+    // Orders the end of run() (as the thread sanitizer sees it) before the members go.
+    std::lock_guard<std::mutex> ended(runMutex);
 }
 
 void recvThread::run()

@@ -152,17 +152,8 @@ bool AscReader::next(LogFrame &frame)
 {
     const char *text;
     int size;
-    bool overlong;
-    while (lines.nextLine(text, size, lineOffset, overlong)) {
-        if (overlong) {
-            ++damaged;
-            continue;
-        }
-        Cursor line{text, text + size};
-        line.skipSpaces();
-        if (line.atEnd())
-            continue;
-        switch (parseLine(line.p, int(line.end - line.p), frame)) {
+    while (lines.nextTextLine(text, size, lineOffset, damaged)) {
+        switch (parseLine(text, size, frame)) {
         case Line::Frame:
             return true;
         case Line::Skipped:

@@ -27,17 +27,8 @@ bool CandumpReader::next(LogFrame &frame)
 {
     const char *text;
     int size;
-    bool overlong;
-    while (lines.nextLine(text, size, lineOffset, overlong)) {
-        if (overlong) {
-            ++damaged;
-            continue;
-        }
-        Cursor line{text, text + size};
-        line.skipSpaces();
-        if (line.atEnd())
-            continue;
-        if (*line.p == '#' || *line.p == ';') {
+    while (lines.nextTextLine(text, size, lineOffset, damaged)) {
+        if (*text == '#' || *text == ';') {
             ++skipped;
             continue;
         }

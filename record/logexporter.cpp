@@ -1,21 +1,31 @@
 #include "record/logexporter.h"
 
-LogExporter::LogExporter(const Job &job, QObject *parent) : QThread(parent), job(job)
+LogExporter::LogExporter(const Job &job, QObject *parent) : QThread(parent), job(job) {}
+
+LogExportResult LogExporter::result()
 {
-    qRegisterMetaType<LogExportResult>();
+    std::lock_guard<std::mutex> lock(resultMutex);
+    return finalResult;
 }
 
 LogExporter::~LogExporter()
 {
     cancel();
     wait();
+    // Orders the end of run() (as the thread sanitizer sees it) before the members go.
+    std::lock_guard<std::mutex> ended(runMutex);
 }
 
 void LogExporter::run()
 {
+    std::lock_guard<std::mutex> running(runMutex);
     const LogExportResult result =
         runJob(job, cancelRequested, [this](int percent) { emit progressed(percent); });
-    emit exported(result);
+    {
+        std::lock_guard<std::mutex> lock(resultMutex);
+        finalResult = result;
+    }
+    emit exported();
 }
 
 LogExportResult LogExporter::runJob(const Job &job, const std::atomic<bool> &cancel,

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 struct LogExportResult
 {
@@ -39,20 +40,27 @@ public:
     ~LogExporter() override;
 
     void cancel() { cancelRequested = true; }
+    LogExportResult result();
     // Runs the job on the calling thread.
     static LogExportResult runJob(const Job &job, const std::atomic<bool> &cancel,
                                   const std::function<void(int percent)> &progress);
 
 signals:
     void progressed(int percent);
-    void exported(const LogExportResult &result);
+    // The job has ended; result() says how.
+    void exported();
 
 protected:
     void run() override;
 
 private:
+    std::mutex runMutex; // held by run()
     const Job job;
     std::atomic<bool> cancelRequested{false};
+    // The result goes over under a lock of its own rather than as a queued signal's
+    // argument, so the hand-over is visible to the thread sanitizer.
+    std::mutex resultMutex;
+    LogExportResult finalResult; // under resultMutex
 };
 
 Q_DECLARE_METATYPE(LogExportResult)

@@ -23,33 +23,69 @@ uint8_t flagsOf(const LogFrame &frame)
 LogIndexer::LogIndexer(const QString &path, LogFormat format, QObject *parent)
     : QThread(parent), path(path), format(format)
 {
-    registerTypes();
 }
 
 LogIndexer::~LogIndexer()
 {
     cancel();
     wait();
+    // Orders the end of run() (as the thread sanitizer sees it) before the members go.
+    std::lock_guard<std::mutex> ended(runMutex);
 }
 
-void LogIndexer::registerTypes()
+void LogIndexer::queueBatch(QVector<LogIndexEntry> &batch, qint64 bytesRead, qint64 fileSize)
 {
-    qRegisterMetaType<LogIndexSummary>();
-    qRegisterMetaType<QVector<LogIndexEntry>>();
+    {
+        std::lock_guard<std::mutex> lock(pendingMutex);
+        if (pending.isEmpty())
+            pending.swap(batch);
+        else
+            pending += batch;
+        pendingBytesRead = bytesRead;
+        pendingFileSize = fileSize;
+    }
+    batch = QVector<LogIndexEntry>();
+    emit batchReady();
+}
+
+QVector<LogIndexEntry> LogIndexer::takeBatch(qint64 *bytesRead, qint64 *fileSize)
+{
+    QVector<LogIndexEntry> taken;
+    std::lock_guard<std::mutex> lock(pendingMutex);
+    taken.swap(pending);
+    *bytesRead = pendingBytesRead;
+    *fileSize = pendingFileSize;
+    return taken;
+}
+
+LogIndexSummary LogIndexer::result()
+{
+    std::lock_guard<std::mutex> lock(pendingMutex);
+    return finalSummary;
+}
+
+void LogIndexer::finish(const LogIndexSummary &summary)
+{
+    {
+        std::lock_guard<std::mutex> lock(pendingMutex);
+        finalSummary = summary;
+    }
+    emit indexed();
 }
 
 void LogIndexer::run()
 {
+    std::lock_guard<std::mutex> running(runMutex);
     LogIndexSummary summary;
     std::unique_ptr<LogReader> reader = createLogReader(format);
     if (!reader) {
         summary.error = QStringLiteral("unknown format");
-        emit indexed(summary);
+        finish(summary);
         return;
     }
     if (!reader->open(path)) {
         summary.error = reader->errorString();
-        emit indexed(summary);
+        finish(summary);
         return;
     }
     summary.format = QLatin1String(reader->formatName());
@@ -62,8 +98,7 @@ void LogIndexer::run()
     sinceBatch.start();
     const qint64 size = reader->fileSize();
     const auto handOver = [&] {
-        emit batchReady(batch, reader->bytesRead(), size);
-        batch = QVector<LogIndexEntry>();
+        queueBatch(batch, reader->bytesRead(), size);
         batch.reserve(FullBatch);
         batchLimit = FullBatch;
         sinceBatch.restart();
@@ -93,5 +128,5 @@ void LogIndexer::run()
     summary.damaged = reader->damagedRecords();
     summary.skipped = reader->skippedRecords();
     summary.error = reader->errorString();
-    emit indexed(summary);
+    finish(summary);
 }

@@ -4,6 +4,7 @@
 // reader and hands the index entries over in batches, the first after a few hundred
 // frames so a viewer shows rows at once, then about ten times a second. Cancellable at
 // any time; ends with a summary (frames, times, skipped records, the reader's error).
+// Batches wait in a list under a short lock; batchReady() tells the viewer to take them.
 
 #include "record/logformats.h"
 #include "record/logindex.h"
@@ -14,6 +15,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 
 struct LogIndexSummary
 {
@@ -37,21 +39,30 @@ public:
     ~LogIndexer() override;
 
     void cancel() { cancelRequested = true; }
-
-    static void registerTypes();
+    // Everything indexed since the last call (possibly nothing), with the progress.
+    QVector<LogIndexEntry> takeBatch(qint64 *bytesRead, qint64 *fileSize);
+    // The summary, once indexed() has come.
+    LogIndexSummary result();
 
 signals:
-    void batchReady(const QVector<LogIndexEntry> &entries, qint64 bytesRead, qint64 fileSize);
-    void indexed(const LogIndexSummary &summary);
+    void batchReady();
+    // The whole file is read (or reading stopped); result() has the summary.
+    void indexed();
 
 protected:
     void run() override;
 
 private:
+    std::mutex runMutex; // held by run()
     const QString path;
     const LogFormat format;
-    std::atomic<bool> cancelRequested{false};
-};
+    void finish(const LogIndexSummary &summary);
+    void queueBatch(QVector<LogIndexEntry> &batch, qint64 bytesRead, qint64 fileSize);
 
-Q_DECLARE_METATYPE(LogIndexSummary)
-Q_DECLARE_METATYPE(QVector<LogIndexEntry>)
+    std::atomic<bool> cancelRequested{false};
+    LogIndexSummary finalSummary; // under pendingMutex
+    std::mutex pendingMutex;
+    QVector<LogIndexEntry> pending; // under pendingMutex
+    qint64 pendingBytesRead = 0;    // under pendingMutex
+    qint64 pendingFileSize = 0;     // under pendingMutex
+};

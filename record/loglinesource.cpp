@@ -103,3 +103,22 @@ bool LogLineSource::failed() const
 {
     return readError;
 }
+
+bool LogLineSource::nextTextLine(const char *&text, int &size, qint64 &offset,
+                                 qint64 &overlongLines)
+{
+    bool overlong;
+    while (nextLine(text, size, offset, overlong)) {
+        if (overlong) {
+            ++overlongLines;
+            continue;
+        }
+        while (size > 0 && (*text == ' ' || *text == '\t')) {
+            ++text;
+            --size;
+        }
+        if (size > 0)
+            return true;
+    }
+    return false;
+}

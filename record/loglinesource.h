@@ -16,6 +16,9 @@ public:
     // The next line without its line end (text stays valid until the next call). False at
     // the end of the file or on a read error (see failed()).
     bool nextLine(const char *&text, int &size, qint64 &offset, bool &overlong);
+    // The next line that holds more than blanks, from its first non-blank character.
+    // Overlong lines are passed over, each adding one to overlongLines.
+    bool nextTextLine(const char *&text, int &size, qint64 &offset, qint64 &overlongLines);
     bool seek(qint64 offset);
     qint64 bytesConsumed() const;
     bool failed() const;

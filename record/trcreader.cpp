@@ -114,21 +114,12 @@ bool TrcReader::next(LogFrame &frame)
 {
     const char *text;
     int size;
-    bool overlong;
-    while (lines.nextLine(text, size, lineOffset, overlong)) {
-        if (overlong) {
-            ++damaged;
-            continue;
-        }
-        Cursor line{text, text + size};
-        line.skipSpaces();
-        if (line.atEnd())
-            continue;
-        if (*line.p == ';') {
+    while (lines.nextTextLine(text, size, lineOffset, damaged)) {
+        if (*text == ';') {
             ++skipped;
             continue;
         }
-        switch (parseLine(line.p, int(line.end - line.p), frame)) {
+        switch (parseLine(text, size, frame)) {
         case Line::Frame:
             return true;
         case Line::Skipped:

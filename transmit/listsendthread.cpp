@@ -4,32 +4,13 @@
 #include "receive/frameformat.h"
 #include "settings/settingsstore.h"
 #include "transmit/sentframebatch.h"
+#include "transmit/txrecords.h"
 
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
 
 namespace {
-
-bool transmitRecords(uint32_t ch, const CanTxRecord *records, uint32_t count)
-{
-    return transmitCan(ch, records, count);
-}
-
-bool transmitRecords(uint32_t ch, const CanFdTxRecord *records, uint32_t count)
-{
-    return transmitCanFd(ch, records, count);
-}
-
-ModelItem formatSent(uint32_t ch, const CanTxRecord &record)
-{
-    return formatTxFrame(ch, record);
-}
-
-ModelItem formatSent(uint32_t ch, const CanFdTxRecord &record)
-{
-    return formatTxFdFrame(ch, record);
-}
 
 template <typename Record> Record toRecord(const ListSendFrame &f)
 {

@@ -3,6 +3,7 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sendpacer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sentframebatch.h
     ${CMAKE_CURRENT_LIST_DIR}/sentframebatch.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/txrecords.h
     ${CMAKE_CURRENT_LIST_DIR}/sendthread.h
     ${CMAKE_CURRENT_LIST_DIR}/sendthread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/listschedule.h

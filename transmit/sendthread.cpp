@@ -5,12 +5,13 @@
 #include "receive/pendingframes.h"
 #include "record/csvframereader.h"
 #include "settings/settingsstore.h"
+#include "transmit/txrecords.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <mutex>
-#include <thread>
 #include <type_traits>
 
 namespace {
@@ -37,26 +38,6 @@ bool anyChannelOpen()
     return isChannelOpen(0) || isChannelOpen(1);
 }
 
-bool transmitRecords(uint32_t ch, const CanTxRecord *records, uint32_t count)
-{
-    return transmitCan(ch, records, count);
-}
-
-bool transmitRecords(uint32_t ch, const CanFdTxRecord *records, uint32_t count)
-{
-    return transmitCanFd(ch, records, count);
-}
-
-ModelItem formatSent(uint32_t ch, const CanTxRecord &record)
-{
-    return formatTxFrame(ch, record);
-}
-
-ModelItem formatSent(uint32_t ch, const CanFdTxRecord &record)
-{
-    return formatTxFdFrame(ch, record);
-}
-
 // A replayed row as the record r (its kind's own fields already set), sent on its own.
 template <typename Record>
 bool sendRecord(const CsvFrame &frame, uint32_t ch, Record &r, SentFrameBatch &sent)
@@ -76,11 +57,10 @@ sendThread::sendThread(uint32_t channel) : QThread(nullptr), channel(channel) {}
 
 sendThread::~sendThread()
 {
-    // Orders the end of the last job before the fields are destroyed.
-    if (!isRunning()) {
-        jobMutex.lock();
-        jobMutex.unlock();
-    }
+    stop();
+    wait();
+    // Orders the end of run() (as the thread sanitizer sees it) before the members go.
+    std::lock_guard<std::mutex> lock(jobMutex);
 }
 
 void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, uint32_t canFd,
@@ -88,41 +68,36 @@ void sendThread::setSendData(uint32_t id, bool idIncrement, uint32_t extended, u
                              int64_t count, uint32_t framesPerCall, uint32_t intervalMs,
                              uint32_t remote, uint32_t transmitType)
 {
-    std::unique_lock<std::mutex> job(jobMutex, std::defer_lock);
-    if (!claimJob(job)) {
+    Job next;
+    next.dataLength = data ? std::min<uint32_t>(dataLength, sizeof(next.data)) : 0;
+    if (data)
+        std::memcpy(next.data, data, next.dataLength);
+    next.keepSending = count == -1;
+    next.remaining = next.keepSending ? Endless : count;
+    next.frameId = id & CanIdMask;
+    next.idIncrement = idIncrement;
+    next.extendedFrame = int32_t(extended);
+    next.fdFrame = int32_t(canFd);
+    next.fdFlags = brs ? 1 : 0;
+    next.dataIncrement = dataIncrement;
+    next.framesPerCall = std::clamp<uint32_t>(framesPerCall, 1, MaxFramesPerCall);
+    next.intervalMs = intervalMs;
+    next.remoteFrame = int32_t(remote);
+    next.transmitType = transmitType;
+    if (!prepareJob(next))
         qWarning("sendThread: a job is running; the new frame job is ignored");
-        return;
-    }
-    fileMode = false;
-    this->dataLength = data ? std::min<uint32_t>(dataLength, sizeof(this->data)) : 0;
-    std::memcpy(this->data, data ? data : this->data, this->dataLength);
-    keepSending = count == -1;
-    remaining = keepSending ? Endless : count;
-    stopRequested = false;
-    frameId = id & CanIdMask;
-    this->idIncrement = idIncrement;
-    extendedFrame = int32_t(extended);
-    fdFrame = int32_t(canFd);
-    fdFlags = brs ? 1 : 0;
-    this->dataIncrement = dataIncrement;
-    this->framesPerCall = std::clamp<uint32_t>(framesPerCall, 1, MaxFramesPerCall);
-    this->intervalMs = intervalMs;
-    remoteFrame = int32_t(remote);
-    this->transmitType = transmitType;
 }
 
 void sendThread::setSendFile(const QString &path, int32_t repeat, int32_t interval, int32_t channel)
 {
-    std::unique_lock<std::mutex> job(jobMutex, std::defer_lock);
-    if (!claimJob(job)) {
+    Job next;
+    next.fileMode = true;
+    next.filePath = path;
+    next.fileRepeat = repeat;
+    next.fileInterval = interval;
+    next.fileChannel = channel;
+    if (!prepareJob(next))
         qWarning("sendThread: a job is running; the new file job is ignored");
-        return;
-    }
-    fileMode = true;
-    filePath = path;
-    fileRepeat = repeat;
-    fileInterval = interval;
-    fileChannel = channel;
 }
 
 void sendThread::stop()
@@ -131,38 +106,39 @@ void sendThread::stop()
 }
 
 // Waits a little for a job that is winding down (its endSend already sent).
-bool sendThread::claimJob(std::unique_lock<std::mutex> &job)
+bool sendThread::prepareJob(const Job &next)
 {
-    const auto deadline = std::chrono::steady_clock::now() + JobHandOverWait;
-    while (!job.try_lock()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    std::unique_lock<std::mutex> lock(jobMutex);
+    if (!jobEnded.wait_for(lock, JobHandOverWait, [this] { return !jobRunning; }))
+        return false;
+    preparedJob = next;
+    stopRequested = false;
     return true;
 }
 
 void sendThread::run()
 {
-    bool fileJob = false;
     {
-        // The job's fields belong to this thread until the job has ended.
-        std::lock_guard<std::mutex> job(jobMutex);
-        fileJob = fileMode;
-        if (fileJob)
-            runFileJob();
-        else
-            runFrameJob();
+        std::lock_guard<std::mutex> lock(jobMutex);
+        jobRunning = true;
+        job = preparedJob;
     }
-    if (fileJob) {
+    if (job.fileMode)
+        runFileJob();
+    else
+        runFrameJob();
+    if (job.fileMode) {
         emit endSend(0);
         emit endSend(1);
     } else {
         emit endSend(channel);
     }
-    // Under the lock, so the end of the job is ordered before the next job is prepared.
-    std::lock_guard<std::mutex> job(jobMutex);
-    stopRequested = false;
+    {
+        std::lock_guard<std::mutex> lock(jobMutex);
+        jobRunning = false;
+        stopRequested = false;
+    }
+    jobEnded.notify_all();
 }
 
 // ---- messages ----
@@ -199,25 +175,25 @@ QString sendThread::frameStartMessage() const
 {
     if (languageIndex() > 2)
         return QString();
-    if (keepSending)
+    if (job.keepSending)
         return byLanguage("通道: %1开始发送数据：一直发送，发送间隔:%2ms...",
                           "通道: %1開始發送數據：一直發送，發送間隔:%2ms...",
                           "Channel:%1 Start sending data: Keep sending, sending interval:%2ms...")
             .arg(uint64_t(channel) + 1)
-            .arg(intervalMs);
+            .arg(job.intervalMs);
     return byLanguage("通道: %1开始发送数据：数据总帧数:%2，发送间隔:%3ms...",
                       "通道: %1開始發送數據：數據縂幀數:%2，發送間隔:%3ms...",
                       "Channel:%1 Start sending data: Total frames of data:%2, sending "
                       "interval:%3ms...")
         .arg(uint64_t(channel) + 1)
-        .arg(qint64(remaining))
-        .arg(intervalMs);
+        .arg(qint64(job.remaining))
+        .arg(job.intervalMs);
 }
 
 QString sendThread::failureMessage() const
 {
     const QString text =
-        fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
+        job.fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
                              "CANFD Data sending failed！")
                 : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！", "CAN Data sending failed！");
     return channelPrefix() + text;
@@ -228,7 +204,7 @@ QString sendThread::frameEndMessage() const
     if (stopRequested)
         return channelPrefix() +
                byLanguage("数据中止发送！", "數據中止發送！", "Data Aborted Sending!");
-    if (remaining == 0)
+    if (job.remaining == 0)
         return channelPrefix() +
                byLanguage("数据发送完成！", "數據發送完成！", "Data transmission completed!");
     return QString();
@@ -241,7 +217,7 @@ void sendThread::runFrameJob()
     emitLog(frameStartMessage());
     SendPacer pacer;
     SentFrameBatch sent;
-    while (!stopRequested && isChannelOpen(channel) && remaining >= 1) {
+    while (!stopRequested && isChannelOpen(channel) && job.remaining >= 1) {
         if (!transmitNextCall(sent)) {
             emitLog(failureMessage());
             break;
@@ -249,13 +225,13 @@ void sendThread::runFrameJob()
         // Queued right after its call, so no reception answering it can be shown first.
         sent.flush();
         waitForQueueRoom();
-        pacer.advance(intervalMs);
+        pacer.advance(job.intervalMs);
         if (!pacer.waitForDeadline(stopRequested))
             break;
     }
     sent.flush(); // every sent frame is queued before the job reports its end
     emitLog(frameEndMessage());
-    remaining = 0;
+    job.remaining = 0;
 }
 
 template <typename Record> bool sendThread::sendFrames(uint32_t count, SentFrameBatch &sent)
@@ -264,12 +240,12 @@ template <typename Record> bool sendThread::sendFrames(uint32_t count, SentFrame
     for (uint32_t i = 0; i < count; ++i) {
         Record &r = records[i];
         r = Record{};
-        r.id = makeCanId(frameId, extendedFrame != 0, remoteFrame != 0, false);
-        r.transmitType = transmitType;
-        r.length = uint8_t(std::min<uint32_t>(dataLength, sizeof(r.data)));
+        r.id = makeCanId(job.frameId, job.extendedFrame != 0, job.remoteFrame != 0, false);
+        r.transmitType = job.transmitType;
+        r.length = uint8_t(std::min<uint32_t>(job.dataLength, sizeof(r.data)));
         if constexpr (std::is_same_v<Record, CanFdTxRecord>)
-            r.flags = fdFlags;
-        std::memcpy(r.data, data, r.length);
+            r.flags = job.fdFlags;
+        std::memcpy(r.data, job.data, r.length);
         advanceFrame();
     }
     if (!transmitRecords(channel, records, count))
@@ -281,36 +257,36 @@ template <typename Record> bool sendThread::sendFrames(uint32_t count, SentFrame
 
 bool sendThread::transmitNextCall(SentFrameBatch &sent)
 {
-    uint32_t n = framesPerCall;
-    if (remaining < int64_t(n)) {
-        framesPerCall = uint32_t(remaining);
-        n = framesPerCall;
+    uint32_t n = job.framesPerCall;
+    if (job.remaining < int64_t(n)) {
+        job.framesPerCall = uint32_t(job.remaining);
+        n = job.framesPerCall;
     }
-    const bool ok = fdFrame ? sendFrames<CanFdTxRecord>(n, sent) : sendFrames<CanTxRecord>(n, sent);
-    remaining -= n;
-    if (remaining == 0 && keepSending)
-        remaining = Endless;
+    const bool ok = job.fdFrame ? sendFrames<CanFdTxRecord>(n, sent) : sendFrames<CanTxRecord>(n, sent);
+    job.remaining -= n;
+    if (job.remaining == 0 && job.keepSending)
+        job.remaining = Endless;
     return ok;
 }
 
 // Identifier and data increments for the next frame.
 void sendThread::advanceFrame()
 {
-    if (idIncrement) {
-        ++frameId;
-        if (extendedFrame == 0 && frameId == StandardIdEnd)
-            frameId = 0;
-        else if (extendedFrame == 1 && frameId == ExtendedIdEnd)
-            frameId = 0;
+    if (job.idIncrement) {
+        ++job.frameId;
+        if (job.extendedFrame == 0 && job.frameId == StandardIdEnd)
+            job.frameId = 0;
+        else if (job.extendedFrame == 1 && job.frameId == ExtendedIdEnd)
+            job.frameId = 0;
     }
-    if (dataIncrement) {
+    if (job.dataIncrement) {
         // Little-endian counter over the first dataLength bytes, byte 0 least significant.
-        for (uint32_t i = 0; i < dataLength; ++i) {
-            if (data[i] != 0xFF) {
-                ++data[i];
+        for (uint32_t i = 0; i < job.dataLength; ++i) {
+            if (job.data[i] != 0xFF) {
+                ++job.data[i];
                 break;
             }
-            data[i] = 0x00;
+            job.data[i] = 0x00;
         }
     }
 }
@@ -328,9 +304,9 @@ void sendThread::runFileJob()
     const QString start =
         byLanguage("开始发送文件: %1...", "開始發送文件: %1...", "send file: %1...");
     if (!start.isEmpty())
-        emitLog(start.arg(filePath));
+        emitLog(start.arg(job.filePath));
     CsvFrameReader reader;
-    if (!reader.open(filePath)) {
+    if (!reader.open(job.filePath)) {
         emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
         return;
     }
@@ -353,7 +329,7 @@ void sendThread::runFileJob()
 // only listening): another pass would fare no better.
 bool sendThread::runPasses(CsvFrameReader &reader)
 {
-    if (fileRepeat == -1) {
+    if (job.fileRepeat == -1) {
         while (!stopRequested) {
             const int rows = runPass(reader);
             if (rows < 0)
@@ -363,7 +339,7 @@ bool sendThread::runPasses(CsvFrameReader &reader)
         }
         return true;
     }
-    for (int32_t pass = 0; pass < fileRepeat && !stopRequested; ++pass) {
+    for (int32_t pass = 0; pass < job.fileRepeat && !stopRequested; ++pass) {
         if (runPass(reader) < 0)
             return false;
     }
@@ -411,7 +387,7 @@ bool sendThread::pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer)
 {
     const RowTiming timing = replayTiming(lastRowTime, frame.timeOfDayMs, frame.timeValid);
     lastRowTime = timing.rowTimeMs;
-    const int64_t pause = fileInterval != -1 ? int64_t(std::max(fileInterval, 0)) : timing.pauseMs;
+    const int64_t pause = job.fileInterval != -1 ? int64_t(std::max(job.fileInterval, 0)) : timing.pauseMs;
     if (pause == 0)
         return !stopRequested;
     pacer.advance(pause);
@@ -438,8 +414,8 @@ sendThread::RowTiming sendThread::replayTiming(int64_t lastRowTimeMs, int64_t ro
 
 uint32_t sendThread::rowChannel(const CsvFrame &frame) const
 {
-    if (fileChannel == 0 || fileChannel == 1)
-        return uint32_t(fileChannel);
+    if (job.fileChannel == 0 || job.fileChannel == 1)
+        return uint32_t(job.fileChannel);
     // The channel column counts from 1; like the device layer, anything but channel 1
     // addresses channel 2.
     return frame.channelField == 1 ? 0 : 1;

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -58,7 +59,6 @@ protected:
     void run() override;
 
 private:
-    static bool claimJob(std::unique_lock<std::mutex> &job);
     void runFrameJob();
     bool transmitNextCall(SentFrameBatch &sent);
     // One transmit call of count frames of the job (CanTxRecord or CanFdTxRecord).
@@ -82,27 +82,39 @@ private:
                                 const char *english);
     QString channelPrefix() const;
 
+    // One frame-mode or file-mode job, handed to the thread as a value.
+    struct Job
+    {
+        bool fileMode = false;
+        // frame mode
+        uint32_t frameId = 0;
+        bool idIncrement = false;
+        int32_t extendedFrame = 0;
+        int32_t fdFrame = 0;
+        uint8_t fdFlags = 0;
+        uint8_t data[64] = {};
+        uint32_t dataLength = 0;
+        bool dataIncrement = false;
+        int64_t remaining = 0;
+        uint32_t intervalMs = 1;
+        uint32_t framesPerCall = 1;
+        int32_t remoteFrame = 0;
+        uint32_t transmitType = 0;
+        bool keepSending = false;
+        // file mode
+        QString filePath;
+        int32_t fileRepeat = 0;
+        int32_t fileInterval = 0;
+        int32_t fileChannel = 0;
+    };
+    // Hands the next job over; false while a job runs and does not end within a moment.
+    bool prepareJob(const Job &next);
+
     const uint32_t channel;
     std::atomic<bool> stopRequested{false};
-    // Held by run for the whole job; preparing a job while one runs is refused.
     std::mutex jobMutex;
-    uint32_t frameId = 0;
-    bool idIncrement = false;
-    int32_t extendedFrame = 0;
-    int32_t fdFrame = 0;
-    uint8_t fdFlags = 0;
-    uint8_t data[64] = {};
-    uint32_t dataLength = 0;
-    bool dataIncrement = false;
-    int64_t remaining = 0;
-    uint32_t intervalMs = 1;
-    uint32_t framesPerCall = 1;
-    int32_t remoteFrame = 0;
-    uint32_t transmitType = 0;
-    bool keepSending = false;
-    bool fileMode = false;
-    QString filePath;
-    int32_t fileRepeat = 0;
-    int32_t fileInterval = 0;
-    int32_t fileChannel = 0;
+    std::condition_variable jobEnded;
+    Job preparedJob;         // under jobMutex
+    bool jobRunning = false; // under jobMutex
+    Job job;                 // the running job, touched by run() only
 };
