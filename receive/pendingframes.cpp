@@ -70,6 +70,12 @@ int pendingCount()
     return q.items.size();
 }
 
+std::unique_lock<std::mutex> lockTransmitOrder()
+{
+    static std::mutex order;
+    return std::unique_lock<std::mutex>(order);
+}
+
 uint32_t nextFrameIndex()
 {
     FrameCounter &c = counter();

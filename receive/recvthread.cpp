@@ -79,6 +79,18 @@ void recvThread::convert(const Record *records, uint32_t count, std::atomic<uint
     appendPending(std::move(batch));
 }
 
+uint32_t recvThread::receiveInOrder(CanRxRecord *records, uint32_t capacity)
+{
+    const std::unique_lock<std::mutex> order = lockTransmitOrder();
+    return receiveCan(channel, records, capacity, 0);
+}
+
+uint32_t recvThread::receiveInOrder(CanFdRxRecord *records, uint32_t capacity)
+{
+    const std::unique_lock<std::mutex> order = lockTransmitOrder();
+    return receiveCanFd(channel, records, capacity, 0);
+}
+
 void recvThread::receiveLoop()
 {
     std::vector<CanRxRecord> classic(ReceiveBufferRecords);
@@ -86,10 +98,10 @@ void recvThread::receiveLoop()
     while (isChannelOpen(channel)) {
         const uint32_t capacity =
             uint32_t(std::clamp<int32_t>(framesPerRead, 1, ReceiveBufferRecords));
-        uint32_t n = receiveCan(channel, classic.data(), capacity, 0);
+        uint32_t n = receiveInOrder(classic.data(), capacity);
         if (n > 0)
             convert(classic.data(), std::min(n, capacity), lastCanId, LargestStandardId);
-        n = receiveCanFd(channel, fd.data(), capacity, 0);
+        n = receiveInOrder(fd.data(), capacity);
         if (n > 0)
             convert(fd.data(), std::min(n, capacity), lastFdId, LargestExtendedId);
         msleep(1);

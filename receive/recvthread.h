@@ -42,6 +42,9 @@ private:
     };
 
     void receiveLoop();
+    // One receive call, ordered after every transmission already queued.
+    uint32_t receiveInOrder(CanRxRecord *records, uint32_t capacity);
+    uint32_t receiveInOrder(CanFdRxRecord *records, uint32_t capacity);
     static BatchOptions readBatchOptions();
     // Formats one library call's records (classic or CAN FD) and queues them in one block;
     // lastId and wrapAfter are the kind's continuity state.

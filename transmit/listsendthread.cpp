@@ -135,20 +135,13 @@ std::vector<int> ListSendThread::transmitGroup(uint32_t ch,
     records.reserve(group.size());
     for (const DueFrame *d : group)
         records.push_back(toRecord<Record>(d->frame));
-    if (transmitRecords(ch, records.data(), uint32_t(records.size()))) {
-        for (const Record &r : records)
-            sent.add(formatSent(ch, r));
-        sent.flush(); // queued right after its call, before any reception answering it
+    if (transmitAndQueue(ch, records.data(), uint32_t(records.size()), sent))
         return failed;
-    }
     // The call failed as a whole: find the rows whose frame fails on its own.
     for (size_t i = 0; i < records.size(); ++i) {
-        if (transmitRecords(ch, &records[i], 1))
-            sent.add(formatSent(ch, records[i]));
-        else
+        if (!transmitAndQueue(ch, &records[i], 1, sent))
             failed.push_back(group[i]->rowId);
     }
-    sent.flush();
     return failed;
 }
 

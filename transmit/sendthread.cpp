@@ -45,10 +45,7 @@ bool sendRecord(const CsvFrame &frame, uint32_t ch, Record &r, SentFrameBatch &s
     r.id = makeCanId(frame.id & CanIdMask, frame.extended, frame.remote, false);
     r.length = std::min<uint8_t>(frame.length, sizeof(r.data));
     std::memcpy(r.data, frame.data, sizeof(r.data));
-    if (!transmitRecords(ch, &r, 1))
-        return false;
-    sent.add(formatSent(ch, r));
-    return true;
+    return transmitAndQueue(ch, &r, 1, sent);
 }
 
 } // namespace
@@ -133,11 +130,10 @@ void sendThread::run()
     } else {
         emit endSend(channel);
     }
-    {
-        std::lock_guard<std::mutex> lock(jobMutex);
-        jobRunning = false;
-        stopRequested = false;
-    }
+    // Notified under the lock, so the destructor cannot destroy the condition under it.
+    std::lock_guard<std::mutex> lock(jobMutex);
+    jobRunning = false;
+    stopRequested = false;
     jobEnded.notify_all();
 }
 
@@ -222,8 +218,6 @@ void sendThread::runFrameJob()
             emitLog(failureMessage());
             break;
         }
-        // Queued right after its call, so no reception answering it can be shown first.
-        sent.flush();
         waitForQueueRoom();
         pacer.advance(job.intervalMs);
         if (!pacer.waitForDeadline(stopRequested))
@@ -248,11 +242,7 @@ template <typename Record> bool sendThread::sendFrames(uint32_t count, SentFrame
         std::memcpy(r.data, job.data, r.length);
         advanceFrame();
     }
-    if (!transmitRecords(channel, records, count))
-        return false;
-    for (uint32_t i = 0; i < count; ++i)
-        sent.add(formatSent(channel, records[i]));
-    return true;
+    return transmitAndQueue(channel, records, count, sent);
 }
 
 bool sendThread::transmitNextCall(SentFrameBatch &sent)

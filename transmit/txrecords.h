@@ -5,6 +5,8 @@
 
 #include "device/devicelayer.h"
 #include "receive/frameformat.h"
+#include "receive/pendingframes.h"
+#include "transmit/sentframebatch.h"
 
 inline bool transmitRecords(uint32_t ch, const CanTxRecord *records, uint32_t count)
 {
@@ -24,4 +26,18 @@ inline ModelItem formatSent(uint32_t ch, const CanTxRecord &record)
 inline ModelItem formatSent(uint32_t ch, const CanFdTxRecord &record)
 {
     return formatTxFdFrame(ch, record);
+}
+
+// Transmits the records and, when the call succeeds, queues their display records before
+// any reception of them can be queued.
+template <typename Record>
+bool transmitAndQueue(uint32_t ch, const Record *records, uint32_t count, SentFrameBatch &sent)
+{
+    const std::unique_lock<std::mutex> order = lockTransmitOrder();
+    if (!transmitRecords(ch, records, count))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        sent.add(formatSent(ch, records[i]));
+    sent.flush();
+    return true;
 }
