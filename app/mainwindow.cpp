@@ -92,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     signalWindows = new SignalAnalysis(this, mainMenus, display, ui->tableView);
     connect(signalWindows, &SignalAnalysis::log, this, &MainWindow::appendLog);
     signalWindows->loadRemembered();
+    logViewerLauncher->setSignalDatabases(signalWindows->databases());
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
 }

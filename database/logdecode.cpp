@@ -2,6 +2,7 @@
 
 #include "database/dbcreader.h"
 #include "database/signalcodec.h"
+#include "database/signaltext.h"
 #include "record/logformats.h"
 
 #include <QJsonDocument>
@@ -23,11 +24,6 @@ std::unique_ptr<LogReader> readerFor(const QString &path)
                                       : createLogReaderFor(path);
 }
 
-QString valueText(double value)
-{
-    return std::isfinite(value) ? QString::number(value, 'g', 12) : QStringLiteral("nan");
-}
-
 QByteArray textLine(const LogFrame &frame, const DbcMessage *message, const DecodedFrame &decoded)
 {
     QString line = QStringLiteral("%1 %2 %3")
@@ -38,15 +34,9 @@ QByteArray textLine(const LogFrame &frame, const DbcMessage *message, const Deco
     line = line.replace(QLatin1String("E+"), QLatin1String("e+"));
     line += QLatin1Char(' ') + (message ? message->name : QStringLiteral("?"));
     if (message) {
-        for (const DecodedSignal &v : decoded.values) {
-            const DbcSignal &s = message->signalList[size_t(v.index)];
-            line += QLatin1Char(' ') + s.name + QLatin1Char('=') + valueText(v.physical);
-            if (!s.unit.isEmpty())
-                line += QLatin1Char(' ') + s.unit;
-            const QString text = s.valueText(v.raw);
-            if (!text.isEmpty())
-                line += QStringLiteral(" \"%1\"").arg(text);
-        }
+        const QString signalsText = decodedSignalsText(*message, decoded);
+        if (!signalsText.isEmpty())
+            line += QLatin1Char(' ') + signalsText;
         if (decoded.missing > 0)
             line += QStringLiteral(" (%1 signals past the data)").arg(decoded.missing);
     }

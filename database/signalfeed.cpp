@@ -63,19 +63,25 @@ void SignalFeed::feed(const QList<ModelItem> &records, std::vector<SignalSample>
         // The identifier text is checked before anything else is read.
         if (!readItemFrame(item, frame))
             continue;
-        const auto it = slotsByFrame.constFind(frameKey(frame.channel, frame.id, frame.extended));
-        if (it == slotsByFrame.constEnd())
-            continue;
-        const double seconds = frame.hasTime ? frame.seconds : clock.nsecsElapsed() * 1e-9;
-        const DbcMessage *message = bound[size_t(it->front())].message;
-        SignalCodec::decode(*message, frame.data, frame.length, scratch);
-        for (const int slot : *it) {
-            const int index = bound[size_t(slot)].index;
-            for (const DecodedSignal &value : scratch.values) {
-                if (value.index == index) {
-                    out.push_back({slot, seconds, value.physical, value.raw});
-                    break;
-                }
+        if (!frame.hasTime)
+            frame.seconds = clock.nsecsElapsed() * 1e-9;
+        feedFrame(frame, out);
+    }
+}
+
+void SignalFeed::feedFrame(const ItemFrame &frame, std::vector<SignalSample> &out)
+{
+    const auto it = slotsByFrame.constFind(frameKey(frame.channel, frame.id, frame.extended));
+    if (it == slotsByFrame.constEnd())
+        return;
+    const DbcMessage *message = bound[size_t(it->front())].message;
+    SignalCodec::decode(*message, frame.data, frame.length, scratch);
+    for (const int slot : *it) {
+        const int index = bound[size_t(slot)].index;
+        for (const DecodedSignal &value : scratch.values) {
+            if (value.index == index) {
+                out.push_back({slot, frame.seconds, value.physical, value.raw});
+                break;
             }
         }
     }

@@ -15,6 +15,7 @@
 #include <vector>
 
 class SignalDatabases;
+struct ItemFrame;
 
 // A signal by channel, message identifier and name (what the settings and windows keep).
 struct SignalRef
@@ -57,6 +58,8 @@ public:
 
     // Appends the samples of the chosen signals in records to out.
     void feed(const QList<ModelItem> &records, std::vector<SignalSample> &out);
+    // The same for one frame (its seconds are the sample time).
+    void feedFrame(const ItemFrame &frame, std::vector<SignalSample> &out);
 
 private:
     struct Bound

@@ -1,5 +1,7 @@
 #include "logview/logtablemodel.h"
 
+#include "database/dbcdatabase.h"
+#include "database/signaltext.h"
 #include "receive/modelitem.h"
 #include "record/csvformat.h"
 #include "record/csvlogwriter.h"
@@ -200,6 +202,34 @@ QString LogTableModel::text(int64_t frameNumber, const LogFrame &frame, int colu
     return QString();
 }
 
+QString LogTableModel::signalsText(const LogFrame &frame) const
+{
+    if (frame.error || frame.remote || frame.channel > 1 || !databases[frame.channel])
+        return QString();
+    const DbcMessage *message = databases[frame.channel]->find(frame.id, frame.extended);
+    if (!message)
+        return QString();
+    SignalCodec::decode(*message, frame.data, frame.length, decoded);
+    QString text = message->name;
+    const QString values = decodedSignalsText(*message, decoded);
+    if (!values.isEmpty())
+        text += QStringLiteral(": ") + values;
+    if (decoded.missing > 0)
+        text += byLanguage("（%1 个信号超出数据）", "（%1 個訊號超出資料）",
+                           " (%1 signals past the data)")
+                    .arg(decoded.missing);
+    return text;
+}
+
+void LogTableModel::setDatabases(std::shared_ptr<const DbcDatabase> channel1,
+                                 std::shared_ptr<const DbcDatabase> channel2)
+{
+    databases[0] = std::move(channel1);
+    databases[1] = std::move(channel2);
+    if (rowCount() > 0)
+        emit dataChanged(createIndex(0, SignalsColumn), createIndex(rowCount() - 1, SignalsColumn));
+}
+
 QVariant LogTableModel::data(const QModelIndex &cell, int role) const
 {
     if (!cell.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
@@ -208,6 +238,8 @@ QVariant LogTableModel::data(const QModelIndex &cell, int role) const
     if (!frameOfRow(cell.row(), frame))
         return cell.column() == 0 ? QVariant(byLanguage("(无法读取)", "(無法讀取)", "(unreadable)"))
                                   : QVariant();
+    if (cell.column() == SignalsColumn)
+        return signalsText(frame);
     return text(frameNumberOfRow(cell.row()), frame, cell.column());
 }
 
@@ -216,6 +248,8 @@ QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == SignalsColumn)
+        return byLanguage("信号", "訊號", "Signals");
     return frameColumnLabels(languageIndex()).value(section);
 }
 
@@ -225,7 +259,7 @@ QStringList LogTableModel::rowTexts(int row) const
     LogFrame frame;
     if (!frameOfRow(row, frame))
         return texts;
-    for (int column = 0; column < ColumnCount; ++column)
+    for (int column = 0; column < FrameColumns; ++column)
         texts << text(frameNumberOfRow(row), frame, column);
     return texts;
 }

@@ -3,8 +3,10 @@
 // The rows of a log viewer: a table model over the frame index of one file. Only the rows
 // the view asks for are read (in blocks of consecutive frames, through a reader of its
 // own) and formatted, with the columns and texts of the main frame table. With a filter
-// set, the model keeps the frame numbers of the rows that pass (4 bytes each).
+// set, the model keeps the frame numbers of the rows that pass (4 bytes each). With a
+// signal database for a channel, a last column shows the decoded signals of its frames.
 
+#include "database/signalcodec.h"
 #include "record/logformats.h"
 #include "record/logframefilter.h"
 #include "record/logindex.h"
@@ -20,7 +22,9 @@ class LogTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    static constexpr int ColumnCount = 11;
+    static constexpr int FrameColumns = 11; // the columns of the main frame table
+    static constexpr int SignalsColumn = FrameColumns;
+    static constexpr int ColumnCount = FrameColumns + 1;
 
     explicit LogTableModel(QObject *parent = nullptr);
     ~LogTableModel() override;
@@ -31,6 +35,9 @@ public:
     // Time of the first frame, the zero of the time-stamp column; absolute: times count
     // from 1970 (the system-time column then shows local time of day).
     void setTimeBase(int64_t firstUs, bool absolute);
+    // The databases that decode channel 1 and 2 (either may be null).
+    void setDatabases(std::shared_ptr<const DbcDatabase> channel1,
+                      std::shared_ptr<const DbcDatabase> channel2);
     void setFilter(const LogFrameFilter &filter);
     const LogFrameFilter &filter() const { return rowFilter; }
     bool filtered() const { return !rowFilter.passesAll(); }
@@ -47,7 +54,7 @@ public:
     int64_t frameNumberOfRow(int row) const;
     // The frame shown in a row; false when it cannot be read again.
     bool frameOfRow(int row, LogFrame &frame) const;
-    // The eleven texts of a row.
+    // The eleven frame-table texts of a row.
     QStringList rowTexts(int row) const;
     // The first row whose frame time is at or after timeUs (rows in time order).
     int rowAtTime(int64_t timeUs) const;
@@ -66,6 +73,7 @@ private:
     };
     const Block &blockOf(int64_t frameNumber) const;
     QString text(int64_t frameNumber, const LogFrame &frame, int column) const;
+    QString signalsText(const LogFrame &frame) const;
 
     std::unique_ptr<LogReader> reader;
     LogIndex frames;
@@ -74,4 +82,6 @@ private:
     int64_t firstUs = 0;
     bool absolute = false;
     mutable std::list<Block> cache; // most recently used first
+    std::shared_ptr<const DbcDatabase> databases[2];
+    mutable DecodedFrame decoded; // reused between rows
 };

@@ -1,7 +1,10 @@
 #include "logview/logviewer.h"
 
 #include "app/screenscale.h"
+#include "database/signaldatabases.h"
+#include "database/signalpicker.h"
 #include "logview/logreplaydialog.h"
+#include "logview/logsignalplot.h"
 #include "logview/logtablemodel.h"
 #include "settings/settingsstore.h"
 
@@ -92,10 +95,12 @@ void LogViewer::buildWidgets()
     exportButton->setObjectName(QStringLiteral("exportButton"));
     replayButton = new QPushButton(this);
     replayButton->setObjectName(QStringLiteral("replayButton"));
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{openButton, channelLabel, channelChoice, idLabel, idEdit,
-                                          filterButton, clearFilterButton, timeLabel, timeEdit,
-                                          goButton, copyButton, exportButton, replayButton})
+    plotButton = new QPushButton(this);
+    plotButton->setObjectName(QStringLiteral("plotButton"));
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             openButton, channelLabel, channelChoice, idLabel, idEdit, filterButton,
+             clearFilterButton, timeLabel, timeEdit, goButton, copyButton, exportButton,
+             replayButton, plotButton})
         controls->addWidget(w);
     controls->addStretch();
     layout->addLayout(controls);
@@ -109,9 +114,10 @@ void LogViewer::buildWidgets()
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {80, 100, 100, 60, 50, 100, 130, 90, 45, 150};
-    for (int column = 0; column < 10; ++column)
+    const int widths[] = {80, 100, 100, 60, 50, 100, 130, 90, 45, 150, 250};
+    for (int column = 0; column < LogTableModel::SignalsColumn; ++column)
         view->setColumnWidth(column, widths[column]);
+    view->setColumnHidden(LogTableModel::SignalsColumn, true);
     layout->addWidget(view, 1);
 
     auto *progressRow = new QHBoxLayout;
@@ -150,6 +156,7 @@ void LogViewer::buildWidgets()
     connect(copyShortcut, &QShortcut::activated, this, &LogViewer::copySelection);
     connect(exportButton, &QPushButton::clicked, this, &LogViewer::chooseExport);
     connect(replayButton, &QPushButton::clicked, this, &LogViewer::chooseReplay);
+    connect(plotButton, &QPushButton::clicked, this, &LogViewer::choosePlotSignals);
     connect(cancelButton, &QPushButton::clicked, this, &LogViewer::cancelWork);
 }
 
@@ -344,7 +351,7 @@ QString LogViewer::copySelection()
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     QStringList lines;
     QStringList header;
-    for (int column = 0; column < LogTableModel::ColumnCount; ++column)
+    for (int column = 0; column < LogTableModel::FrameColumns; ++column)
         header << rows->headerData(column, Qt::Horizontal).toString();
     lines << header.join(QLatin1Char('\t'));
     for (const QModelIndex &index : selected)
@@ -610,6 +617,8 @@ void LogViewer::updateControls()
     const bool working = indexer || exporter;
     exportButton->setEnabled(open && indexed && !busy);
     replayButton->setEnabled(open && indexed && !busy && replayStart);
+    plotButton->setEnabled(open && indexed && signalDatabases &&
+                           (signalDatabases->database(0) || signalDatabases->database(1)));
     copyButton->setEnabled(open);
     progress->setVisible(working);
     progressLabel->setVisible(working);
@@ -638,9 +647,66 @@ void LogViewer::retranslate()
     replayButton->setText(replaying
                               ? byLanguage("停止回放", "停止回放", "Stop replay")
                               : byLanguage("回放到总线…", "回放到總線…", "Replay on the bus…"));
+    plotButton->setText(byLanguage("信号曲线…", "訊號曲線…", "Plot signals…"));
     cancelButton->setText(byLanguage("取消", "取消", "Cancel"));
     progressLabel->setText(
         exporter ? (exportForReplay ? byLanguage("准备回放", "準備回放", "Preparing the replay")
                                     : byLanguage("正在导出", "正在匯出", "Exporting"))
                  : byLanguage("正在索引", "正在索引", "Indexing"));
+}
+
+// ---- signals ----
+
+namespace {
+constexpr int SignalsColumnWidth = 450;
+}
+
+void LogViewer::setSignalDatabases(const SignalDatabases *databases)
+{
+    signalDatabases = databases;
+    connect(databases, &SignalDatabases::changed, this, &LogViewer::applyDatabases);
+    applyDatabases();
+}
+
+void LogViewer::applyDatabases()
+{
+    auto channel1 = signalDatabases->database(0);
+    auto channel2 = signalDatabases->database(1);
+    const bool decoding = channel1 || channel2;
+    if (decoding && view->isColumnHidden(LogTableModel::SignalsColumn)) {
+        // The window grows by the new column, as far as the screen allows.
+        view->setColumnHidden(LogTableModel::SignalsColumn, false);
+        view->setColumnWidth(LogTableModel::SignalsColumn, SignalsColumnWidth);
+        resize(fitToScreen(QSize(width() + SignalsColumnWidth, height())));
+    } else if (!decoding) {
+        view->setColumnHidden(LogTableModel::SignalsColumn, true);
+    }
+    rows->setDatabases(std::move(channel1), std::move(channel2));
+    updateControls();
+}
+
+void LogViewer::choosePlotSignals()
+{
+    SignalPicker picker(signalDatabases, {}, this);
+    if (picker.exec() == QDialog::Accepted && !picker.chosen().empty())
+        plotSignals(picker.chosen());
+}
+
+LogSignalPlot *LogViewer::plotSignals(const std::vector<SignalRef> &refs)
+{
+    if (!indexed || !signalDatabases || refs.empty())
+        return nullptr;
+    LogSignalScan::Job job{path, format, summary.firstUs, SignalFeed(signalDatabases)};
+    job.feed.setSelection(refs);
+    QStringList labels;
+    for (size_t slot = 0; slot < refs.size(); ++slot) {
+        QString label = job.feed.label(int(slot));
+        const DbcSignal *s = job.feed.signalOf(int(slot));
+        if (s && !s->unit.isEmpty())
+            label += QStringLiteral(" [%1]").arg(s->unit);
+        labels << label;
+    }
+    auto *plot = new LogSignalPlot(std::move(job), labels, this);
+    plot->show();
+    return plot;
 }

@@ -5,8 +5,11 @@
 // once) and only the rows on screen are read and formatted. The user filters by channel
 // and identifier, goes to a time, selects and copies rows, exports all or the shown frames
 // to any writable format and replays the shown frames on the bus through the file-send
-// thread. Results and failures are said in the window's message line.
+// thread. With the signal databases loaded, a last column shows each frame's decoded
+// signals, and chosen signals can be plotted over the whole file. Results and failures are
+// said in the window's message line.
 
+#include "database/signalfeed.h"
 #include "record/logexporter.h"
 #include "record/logindexer.h"
 
@@ -16,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class LogSignalPlot;
 class LogTableModel;
 class QComboBox;
 class QLabel;
@@ -23,6 +27,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class SignalDatabases;
 
 class LogViewer : public QWidget
 {
@@ -37,6 +42,8 @@ public:
 
     bool openFile(const QString &path);
     void setReplayHandlers(ReplayStarter start, std::function<void()> stop);
+    // The databases that decode the file's channels 1 and 2 (followed as they change).
+    void setSignalDatabases(const SignalDatabases *databases);
 
     // The actions behind the window's controls, without their dialogs.
     bool applyFilter(int channel, const QString &identifiers); // channel -1: all
@@ -44,6 +51,8 @@ public:
     QString copySelection();
     bool startExport(const QString &path, LogFormat format, bool shownOnly);
     bool startReplay(int channel, int interval);
+    // Opens a plot of the signals over the whole file; nullptr before the index is complete.
+    LogSignalPlot *plotSignals(const std::vector<SignalRef> &refs);
     void cancelWork();
 
     LogTableModel *model() const { return rows; }
@@ -75,6 +84,8 @@ private:
     void chooseFile();
     void chooseExport();
     void chooseReplay();
+    void choosePlotSignals();
+    void applyDatabases();
     void filterFromControls();
     void updateStatus();
     void updateControls();
@@ -85,7 +96,7 @@ private:
     LogTableModel *rows;
     QTableView *view;
     QPushButton *openButton, *filterButton, *clearFilterButton, *goButton, *copyButton,
-        *exportButton, *replayButton, *cancelButton;
+        *exportButton, *replayButton, *plotButton, *cancelButton;
     QLabel *channelLabel, *idLabel, *timeLabel, *status, *message, *progressLabel;
     QComboBox *channelChoice;
     QLineEdit *idEdit, *timeEdit;
@@ -106,4 +117,5 @@ private:
     QTemporaryDir replayDir;
     ReplayStarter replayStart;
     std::function<void()> replayStop;
+    const SignalDatabases *signalDatabases = nullptr;
 };

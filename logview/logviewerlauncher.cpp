@@ -38,6 +38,8 @@ LogViewer *LogViewerLauncher::openViewer(const QString &path)
         },
         [this] { panels->stopFileSend(); });
     connect(fileThread, &sendThread::endSend, viewer, &LogViewer::replayEnded);
+    if (signalDatabases)
+        viewer->setSignalDatabases(signalDatabases);
     viewer->show();
     viewer->openFile(path);
     return viewer;

@@ -10,6 +10,7 @@ class LogViewer;
 class MainMenus;
 class QWidget;
 class SendPanels;
+class SignalDatabases;
 class sendThread;
 
 class LogViewerLauncher : public QObject
@@ -19,6 +20,8 @@ public:
     LogViewerLauncher(QWidget *window, MainMenus *menus, SendPanels *panels,
                       sendThread *fileThread);
 
+    // The databases new viewers decode with.
+    void setSignalDatabases(const SignalDatabases *databases) { signalDatabases = databases; }
     // A new viewer window showing path (tests call this instead of the menu action).
     LogViewer *openViewer(const QString &path);
 
@@ -28,4 +31,5 @@ private:
     QWidget *window;
     SendPanels *panels;
     sendThread *fileThread;
+    const SignalDatabases *signalDatabases = nullptr;
 };

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build, run and test Larkspur and Pellow.
+# With --ui-tools also xdotool and ImageMagick, for driving the windows under Xvfb and
+# taking screenshots by hand.
 # Idempotent: packages that are already installed are skipped, and nothing is
 # printed in that case.
 set -euo pipefail
@@ -15,6 +17,9 @@ packages=(
   help2man desktop-file-utils
   libqwt-qt5-dev
 )
+if [ "${1:-}" = --ui-tools ]; then
+  packages+=(xdotool imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

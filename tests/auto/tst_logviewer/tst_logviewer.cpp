@@ -1,13 +1,16 @@
 // The log viewer as a user drives it: a damaged file opened and its skipped records said,
 // filters by channel and identifier, going to a time, copying rows, exporting all or the
 // shown frames, the texts in another language, and a replay on the simulated bus through
-// the main window's file-send thread.
+// the main window's file-send thread; frames decoded with a signal database and a signal
+// plotted over the whole file.
 
 #include "../../shared/testsetup.h"
 
 #include "app/mainmenus.h"
 #include "app/mainwindow.h"
+#include "database/signaldatabases.h"
 #include "device/simulatedadapter.h"
+#include "logview/logsignalplot.h"
 #include "logview/logtablemodel.h"
 #include "logview/logviewer.h"
 #include "logview/logviewerlauncher.h"
@@ -44,6 +47,7 @@ private slots:
     void exports();
     void textsFollowLanguage();
     void replayGoesOutOnTheBus();
+    void decodesAndPlotsSignals();
 
 private:
     std::unique_ptr<LogViewer> openIndexed(const QString &path);
@@ -347,6 +351,76 @@ void TestLogViewer::replayGoesOutOnTheBus()
     }
     setVendorBackend(nullptr);
     takePending();
+}
+
+// Channel 1 has a database: its frames show their signals (a frame too short for one of
+// them says so), channel 2's frames show none; a signal plotted over the file has one
+// point per frame that carries it, at the frame's time from the first frame.
+void TestLogViewer::decodesAndPlotsSignals()
+{
+    const QString dbcPath = home.filePath("car.dbc");
+    QFile dbc(dbcPath);
+    QVERIFY(dbc.open(QIODevice::WriteOnly));
+    dbc.write("VERSION \"\"\nBU_: ECU\n"
+              "BO_ 291 Vehicle: 8 ECU\n"
+              " SG_ Speed : 0|16@1+ (0.1,0) [0|6553.5] \"km/h\" ECU\n"
+              " SG_ Gear : 16|8@1+ (1,0) [0|8] \"\" ECU\n"
+              " SG_ Odo : 32|32@1+ (1,0) [0|0] \"m\" ECU\n"
+              "VAL_ 291 Gear 3 \"Drive\" 0 \"Park\" ;\n");
+    dbc.close();
+    const QString logPath = home.filePath("car.log");
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    constexpr int Frames = 100;
+    for (int i = 0; i < Frames; ++i) {
+        const int raw = i * 10;
+        const QByteArray data =
+            QByteArray::fromHex("0000030000000000")
+                .replace(0, 2, QByteArray(1, char(raw & 0xFF)) + char(raw >> 8));
+        log.write(QStringLiteral("(1700000000.%1) can0 123#")
+                      .arg(i * 10000, 6, 10, QLatin1Char('0'))
+                      .toLatin1() +
+                  data.toHex() + '\n');
+    }
+    log.write("(1700000001.000000) can0 123#6400\n");             // Speed only
+    log.write("(1700000001.010000) can1 123#0A00030000000000\n"); // no database
+    log.close();
+
+    SignalDatabases databases;
+    const DbcReadError loaded = databases.load(1, dbcPath);
+    QVERIFY2(loaded.ok(), qPrintable(loaded.message()));
+    auto viewer = openIndexed(logPath);
+    QVERIFY(viewer);
+    viewer->setSignalDatabases(&databases);
+    const LogTableModel *model = viewer->model();
+    QCOMPARE(model->rowCount(), Frames + 2);
+    QVERIFY(!viewer->table()->isColumnHidden(LogTableModel::SignalsColumn));
+    QCOMPARE(model->headerData(LogTableModel::SignalsColumn, Qt::Horizontal).toString(),
+             QStringLiteral("信号"));
+    const auto signalsOf = [&](int row) {
+        return model->data(model->index(row, LogTableModel::SignalsColumn)).toString();
+    };
+    QCOMPARE(signalsOf(5), QStringLiteral("Vehicle: Speed=5 km/h Gear=3 \"Drive\" Odo=0 m"));
+    QCOMPARE(signalsOf(Frames), QStringLiteral("Vehicle: Speed=10 km/h（2 个信号超出数据）"));
+    QCOMPARE(signalsOf(Frames + 1), QString());
+    QCOMPARE(model->rowTexts(5).size(), LogTableModel::FrameColumns);
+
+    LogSignalPlot *plot = viewer->plotSignals({SignalRef{0, 0x123, false, "Speed"}});
+    QVERIFY(plot);
+    QSignalSpy finished(plot, &LogSignalPlot::finished);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(plot->pointCounts(), QVector<int>{Frames + 1});
+    double value = 0;
+    QVERIFY(plot->valueAt(0, 0.055, value));
+    QCOMPARE(value, 5.0);
+    QVERIFY(plot->valueAt(0, 1.0, value));
+    QCOMPARE(value, 10.0);
+    QVERIFY(!plot->valueAt(0, -0.5, value));
+    QVERIFY2(plot->statusText().contains(QStringLiteral("102 帧")), qPrintable(plot->statusText()));
+
+    databases.unload(0);
+    QVERIFY(viewer->table()->isColumnHidden(LogTableModel::SignalsColumn));
+    QCOMPARE(signalsOf(5), QString());
 }
 
 QTEST_MAIN(TestLogViewer)
