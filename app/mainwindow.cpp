@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(signalWindows, &SignalAnalysis::log, this, &MainWindow::appendLog);
     signalWindows->loadRemembered();
     logViewerLauncher->setSignalDatabases(signalWindows->databases());
+    listSend->setSignalDatabases(signalWindows->databases());
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
 }

@@ -1,12 +1,14 @@
 #include "transmit/listsenddlg.h"
 
 #include "app/screenscale.h"
+#include "database/signaldatabases.h"
 #include "device/devicelayer.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
 #include "transmit/listsendfile.h"
 #include "transmit/listsendmodel.h"
 #include "transmit/listsendthread.h"
+#include "transmit/listsignaldialog.h"
 #include "transmit/warningbox.h"
 
 #include "ui_listsenddlg.h"
@@ -93,6 +95,12 @@ void listSendDlg::addEditButtons()
     downButton = make(3);
     onceButton = make(4);
     startButton = make(5);
+    signalsButton = make(6);
+    signalsButton->setObjectName(QStringLiteral("signalsButton"));
+    connect(signalsButton, &QPushButton::clicked, this, [this] {
+        if (currentRow() >= 0)
+            editSignals(currentRow());
+    });
     connect(addButton, &QPushButton::clicked, this, [this] {
         stopRunning();
         const int r = currentRow();
@@ -138,6 +146,7 @@ void listSendDlg::applyLanguage()
     downButton->setText(byLanguage("下移", "下移", "Down"));
     onceButton->setText(byLanguage("发送一次", "發送一次", "Send once"));
     startButton->setText(byLanguage("启动本行", "啟動本行", "Start row"));
+    signalsButton->setText(byLanguage("信号值…", "訊號值…", "Signal values…"));
     if (openAction)
         openAction->setText(byLanguage("列表发送(&L)", "列表發送(&L)", "List Send(&L)"));
     model->retranslate();
@@ -155,11 +164,35 @@ bool listSendDlg::startRow(int row, bool once)
     QString problem = r.problem();
     if (problem.isEmpty() && !isChannelOpen(uint32_t(r.channel)))
         problem = byLanguage("通道未打开", "通道未打開", "channel not open");
+    std::shared_ptr<const ListSignalStepper> stepper;
+    if (problem.isEmpty() && !r.boundMessage.isEmpty()) {
+        const auto db = signalDatabases ? signalDatabases->database(r.channel) : nullptr;
+        const DbcMessage *message = db ? messageNamed(*db, r.boundMessage) : nullptr;
+        if (!message)
+            problem = byLanguage("信号数据库中没有报文 %1", "訊號資料庫中沒有報文 %1",
+                                 "no message %1 in the signal database")
+                          .arg(r.boundMessage);
+        else
+            stepper = std::make_shared<const ListSignalStepper>(*message, r.signalValues);
+    }
     model->setLastError(row, problem);
     if (!problem.isEmpty())
         return false;
-    sender->startRow(row, r.frame(), once ? 0 : r.periodMs, once ? 1 : r.count);
+    if (stepper && stepper->isEmpty())
+        stepper.reset();
+    sender->startRow(row, r.frame(), once ? 0 : r.periodMs, once ? 1 : r.count, stepper);
     return true;
+}
+
+void listSendDlg::editSignals(int row)
+{
+    const int channel = model->row(row).channel;
+    ListSignalDialog editor(signalDatabases ? signalDatabases->database(channel) : nullptr,
+                            model->row(row), this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    stopRunning();
+    model->replaceRow(row, editor.editedRow());
 }
 
 void listSendDlg::on_pbnSend_clicked()

@@ -16,6 +16,7 @@ class ListSendModel;
 class ListSendThread;
 class QAction;
 class QPushButton;
+class SignalDatabases;
 
 class listSendDlg : public QDialog
 {
@@ -26,6 +27,8 @@ public:
 
     // The action that opens the dialog; it is re-titled with the language.
     void setOpenAction(QAction *action);
+    // The databases rows are bound to (per channel) and their signals encoded with.
+    void setSignalDatabases(const SignalDatabases *databases) { signalDatabases = databases; }
     void applyLanguage();
     // Ends every running row (before the device closes).
     void stopSending();
@@ -50,6 +53,7 @@ private:
     void addEditButtons();
     int currentRow() const;
     bool startRow(int row, bool once);
+    void editSignals(int row);
     void stopRunning();
     void rowEnded(int row, bool failed);
     void updateSentCounts();
@@ -61,6 +65,8 @@ private:
     ListSendModel *model;
     std::unique_ptr<ListSendThread> sender;
     QAction *openAction = nullptr;
-    QPushButton *addButton, *removeButton, *upButton, *downButton, *onceButton, *startButton;
+    QPushButton *addButton, *removeButton, *upButton, *downButton, *onceButton, *startButton,
+        *signalsButton;
+    const SignalDatabases *signalDatabases = nullptr;
     bool restoring = false;
 };

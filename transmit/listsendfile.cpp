@@ -31,7 +31,53 @@ QJsonObject rowObject(const ListSendRow &r)
     o["comment"] = r.comment;
     if (!r.boundMessage.isEmpty())
         o["message"] = r.boundMessage;
+    if (!r.signalValues.empty()) {
+        QJsonArray values;
+        for (const ListSignalValue &v : r.signalValues) {
+            QJsonObject s{{"name", v.name}, {"value", v.value}};
+            if (v.mode == ListSignalValue::Counter)
+                s["mode"] = "counter";
+            else if (v.mode == ListSignalValue::Ramp)
+                s["mode"] = "ramp";
+            if (v.mode == ListSignalValue::Ramp)
+                s["step"] = v.step;
+            values.append(s);
+        }
+        o["signals"] = values;
+    }
     return o;
+}
+
+// The "signals" of a row; false when one entry is not a valid signal value.
+bool readSignalValues(const QJsonValue &field, std::vector<ListSignalValue> &out)
+{
+    out.clear();
+    if (field.isUndefined())
+        return true;
+    if (!field.isArray())
+        return false;
+    for (const QJsonValue &item : field.toArray()) {
+        const QJsonObject o = item.toObject();
+        const QJsonValue name = o.value("name"), value = o.value("value"), mode = o.value("mode"),
+                         step = o.value("step");
+        ListSignalValue v;
+        if (!item.isObject() || !name.isString() || name.toString().isEmpty() ||
+            !value.isDouble() || !(mode.isUndefined() || mode.isString()) ||
+            !(step.isUndefined() || step.isDouble()))
+            return false;
+        v.name = name.toString();
+        v.value = value.toDouble();
+        const QString m = mode.toString(QStringLiteral("fixed"));
+        if (m == QLatin1String("counter"))
+            v.mode = ListSignalValue::Counter;
+        else if (m == QLatin1String("ramp"))
+            v.mode = ListSignalValue::Ramp;
+        else if (m != QLatin1String("fixed"))
+            return false;
+        v.step = step.toDouble(1);
+        out.push_back(v);
+    }
+    return true;
 }
 
 QString fieldError(int entry, const char *field)
@@ -114,6 +160,8 @@ QString readRow(const QJsonValue &v, int entry, ListSendRow &r)
         return fieldError(entry, "comment");
     if (!stringField("message", r.boundMessage))
         return fieldError(entry, "message");
+    if (!readSignalValues(o.value(QLatin1String("signals")), r.signalValues))
+        return fieldError(entry, "signals");
     r.channel = int(channel) - 1;
     r.length = int(length);
     r.periodMs = int(period);

@@ -163,6 +163,12 @@ bool ListSendModel::setData(const QModelIndex &index, const QVariant &value, int
         ListSendRow edited = r;
         if (!applyEdit(edited, index.column(), value))
             return false;
+        // Another identifier, format or length is no longer the bound message.
+        if (index.column() == Id || index.column() == Format || index.column() == Length ||
+            index.column() == Channel) {
+            edited.boundMessage.clear();
+            edited.signalValues.clear();
+        }
         r = edited;
     } else {
         return false;
@@ -270,6 +276,14 @@ void ListSendModel::setSent(int r, int64_t count)
         return;
     sent[r] = count;
     emit dataChanged(index(r, Sent), index(r, Sent));
+}
+
+void ListSendModel::replaceRow(int r, const ListSendRow &row)
+{
+    if (r < 0 || r >= list.size())
+        return;
+    list[r] = row;
+    emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
 }
 
 void ListSendModel::setLastError(int r, const QString &error)

@@ -44,6 +44,8 @@ public:
     const ListSendRow &row(int r) const { return list[r]; }
     void setRows(const QVector<ListSendRow> &rows);
     void addRow(int before, const ListSendRow &row = {});
+    // Puts an edited row in place (no checks: the editor has made it).
+    void replaceRow(int r, const ListSendRow &row);
     void removeRow(int r);
     void moveRow(int from, int to);
 

@@ -4,10 +4,12 @@
 // the frame it puts on the bus.
 
 #include "transmit/listsendthread.h"
+#include "transmit/listsignals.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 struct ListSendRow
 {
@@ -26,6 +28,7 @@ struct ListSendRow
     int transmitType = 0; // 0 normal, 1 single-shot, 2 self-reception, 3 single-shot self-reception
     QString comment;
     QString boundMessage; // database message the data is encoded from; empty = plain data
+    std::vector<ListSignalValue> signalValues; // of the bound message
 
     // Empty when the row can be sent, else what is wrong with it (interface language).
     QString problem() const;

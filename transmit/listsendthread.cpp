@@ -41,11 +41,12 @@ ListSendThread::~ListSendThread()
     worker.join();
 }
 
-void ListSendThread::startRow(int rowId, const ListSendFrame &frame, int periodMs, int64_t count)
+void ListSendThread::startRow(int rowId, const ListSendFrame &frame, int periodMs, int64_t count,
+                              std::shared_ptr<const ListSignalStepper> stepper)
 {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        rows[rowId] = RowState{frame, 0};
+        rows[rowId] = RowState{frame, 0, std::move(stepper), 0};
         if (periodMs <= 0)
             count = 1;
         schedule.start(rowId, int(frame.channel), std::chrono::milliseconds(periodMs), count,
@@ -92,7 +93,7 @@ void ListSendThread::run()
     while (!quit) {
         std::vector<DueFrame> due;
         for (const auto &d : schedule.takeDue(ListSchedule::Clock::now()))
-            due.push_back(DueFrame{d.rowId, rows[d.rowId].frame, d.last});
+            due.push_back(DueFrame{d.rowId, nextFrame(rows[d.rowId]), d.last});
         if (!due.empty()) {
             lock.unlock();
             sendDue(due, sent);
@@ -104,6 +105,15 @@ void ListSendThread::run()
         else
             wake.wait(lock);
     }
+}
+
+ListSendFrame ListSendThread::nextFrame(RowState &state)
+{
+    ListSendFrame frame = state.frame;
+    if (state.stepper)
+        state.stepper->apply(state.taken, frame.data, frame.length);
+    ++state.taken;
+    return frame;
 }
 
 void ListSendThread::sendDue(const std::vector<DueFrame> &due, SentFrameBatch &sent)

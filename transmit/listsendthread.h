@@ -8,6 +8,7 @@
 // whose frame fails again on its own; the others keep running.
 
 #include "transmit/listschedule.h"
+#include "transmit/listsignals.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +17,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -44,8 +46,10 @@ public:
     ~ListSendThread() override;
 
     // Starts a row: first send at once, then every periodMs; count sends (< 0 endless).
-    // periodMs 0 sends once. A running row is restarted with the new frame.
-    void startRow(int rowId, const ListSendFrame &frame, int periodMs, int64_t count);
+    // periodMs 0 sends once. A running row is restarted with the new frame. A stepper
+    // rewrites the moving signals of the frame for every send.
+    void startRow(int rowId, const ListSendFrame &frame, int periodMs, int64_t count,
+                  std::shared_ptr<const ListSignalStepper> stepper = nullptr);
     void stopRow(int rowId);
     void stopAll();
 
@@ -63,7 +67,10 @@ private:
     {
         ListSendFrame frame;
         int64_t sent = 0;
+        std::shared_ptr<const ListSignalStepper> stepper;
+        int64_t taken = 0; // sends handed out, the stepper's send number
     };
+    static ListSendFrame nextFrame(RowState &state);
     struct DueFrame
     {
         int rowId;

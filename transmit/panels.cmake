@@ -19,5 +19,7 @@ target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/filedlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/datadlg.h
     ${CMAKE_CURRENT_LIST_DIR}/datadlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/listsignaldialog.h
+    ${CMAKE_CURRENT_LIST_DIR}/listsignaldialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/listsenddlg.h
     ${CMAKE_CURRENT_LIST_DIR}/listsenddlg.cpp)

@@ -2,6 +2,7 @@
 // through the form's buttons with every frame in the Tx queue, and edits refused when they
 // break the panels' rules.
 
+#include "database/signaldatabases.h"
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
@@ -10,8 +11,12 @@
 #include "transmit/listsenddlg.h"
 #include "transmit/listsendfile.h"
 #include "transmit/listsendmodel.h"
+#include "transmit/listsignaldialog.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 
 class tst_ListSendDlg : public QObject
@@ -23,6 +28,7 @@ private slots:
     void restoredListSendsAndStops();
     void editsFollowPanelRules_data();
     void editsFollowPanelRules();
+    void signalEditorBindsRows();
 
 private:
     TestHome home;
@@ -117,6 +123,57 @@ void tst_ListSendDlg::editsFollowPanelRules()
     model.setRows({row});
     QCOMPARE(model.setData(model.index(0, column), value, Qt::EditRole), accepted);
     QCOMPARE(model.row(0).data, dataAfter);
+}
+
+// The signal editor binds a row to a message of its channel's database; a bound row whose
+// message is gone is refused with its name; another identifier unbinds the row.
+void tst_ListSendDlg::signalEditorBindsRows()
+{
+    setLanguageIndex(2);
+    const QString dbcPath = home.filePath("steps.dbc");
+    QFile dbc(dbcPath);
+    QVERIFY(dbc.open(QIODevice::WriteOnly));
+    dbc.write("VERSION \"\"\nBU_: ECU\nBO_ 1024 Steps: 8 ECU\n"
+              " SG_ Counter : 0|4@1+ (1,0) [0|15] \"\" ECU\n"
+              " SG_ Level : 8|8@1+ (0.5,0) [0|10] \"V\" ECU\n"
+              "BA_DEF_ BO_ \"GenMsgCycleTime\" INT 0 65535;\n"
+              "BA_ \"GenMsgCycleTime\" BO_ 1024 20;\n");
+    dbc.close();
+    SignalDatabases databases;
+    QVERIFY(databases.load(1, dbcPath).ok());
+
+    ListSignalDialog editor(databases.database(0), ListSendRow{}, nullptr);
+    QCOMPARE(editor.messageChoice()->count(), 2); // "(not bound)" and Steps
+    editor.messageChoice()->setCurrentIndex(1);
+    QTableWidget *table = editor.signalTable();
+    QCOMPARE(table->rowCount(), 2);
+    static_cast<QDoubleSpinBox *>(table->cellWidget(1, ListSignalDialog::Value))->setValue(4.5);
+    static_cast<QComboBox *>(table->cellWidget(0, ListSignalDialog::Mode))->setCurrentIndex(1);
+    editor.accept();
+    const ListSendRow bound = editor.editedRow();
+    QCOMPARE(bound.boundMessage, QStringLiteral("Steps"));
+    QCOMPARE(bound.id, QStringLiteral("400"));
+    QCOMPARE(bound.periodMs, 20);
+    QCOMPARE(bound.data, QStringLiteral("00 09 00 00 00 00 00 00")); // Level 4.5 V = raw 9
+    QCOMPARE(bound.signalValues.at(0).mode, int(ListSignalValue::Counter));
+
+    auto sim = std::make_shared<SimulatedAdapter>();
+    setVendorBackend(sim);
+    QVERIFY(openBothChannels());
+    listSendDlg dlg;
+    dlg.setSignalDatabases(&databases);
+    ListSendModel *model = dlg.listModel();
+    model->setRows({bound});
+    databases.unload(0);
+    dlg.findChild<QPushButton *>("pbnSend")->click();
+    QCOMPARE(model->data(model->index(0, ListSendModel::LastError), Qt::DisplayRole).toString(),
+             QStringLiteral("no message Steps in the signal database"));
+    QVERIFY(model->setData(model->index(0, ListSendModel::Id), "401", Qt::EditRole));
+    QVERIFY(model->row(0).boundMessage.isEmpty());
+    QVERIFY(model->row(0).signalValues.empty());
+    closeDevice();
+    setVendorBackend(nullptr);
+    takePending();
 }
 
 QTEST_MAIN(tst_ListSendDlg)

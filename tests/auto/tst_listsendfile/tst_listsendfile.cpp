@@ -37,6 +37,9 @@ void tst_ListSendFile::roundTrip()
     rows[2].periodMs = 0;
     rows[2].transmitType = 3;
     rows[2].boundMessage = "EngineData";
+    rows[2].signalValues = {{"Rpm", 1500.5},
+                            {"Alive", 3, ListSignalValue::Counter},
+                            {"Torque", -20, ListSignalValue::Ramp, 0.25}};
 
     QTemporaryDir dir;
     const QString path = dir.filePath("list.json");
@@ -60,6 +63,7 @@ void tst_ListSendFile::roundTrip()
         QCOMPARE(b.transmitType, a.transmitType);
         QCOMPARE(b.comment, a.comment);
         QCOMPARE(b.boundMessage, a.boundMessage);
+        QVERIFY(b.signalValues == a.signalValues);
     }
     const ListSendFrame f = read.rows[1].frame();
     QVERIFY(f.fd && f.brs && f.extended);
@@ -89,6 +93,12 @@ void tst_ListSendFile::refused_data()
                                     << QString("entry 1: \"periodMs\" is invalid");
     QTest::newRow("count below -1")
         << QByteArray(R"({"rows":[{"count":-2}]})") << QString("entry 1: \"count\" is invalid");
+    QTest::newRow("signal without a name")
+        << QByteArray(R"({"rows":[{"signals":[{"value":1}]}]})")
+        << QString("entry 1: \"signals\" is invalid");
+    QTest::newRow("unknown signal mode")
+        << QByteArray(R"({"rows":[{"signals":[{"name":"A","value":1,"mode":"sine"}]}]})")
+        << QString("entry 1: \"signals\" is invalid");
     QTest::newRow("remote CAN FD") << QByteArray(R"({"rows":[{"kind":"CANFD","remote":true}]})")
                                    << QString("entry 1: CAN FD has no remote frames");
 }
