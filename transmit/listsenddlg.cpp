@@ -3,13 +3,13 @@
 #include "app/screenscale.h"
 #include "database/signaldatabases.h"
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
 #include "transmit/listsendfile.h"
 #include "transmit/listsendmodel.h"
 #include "transmit/listsendthread.h"
 #include "transmit/listsignaldialog.h"
-#include "transmit/warningbox.h"
 
 #include "ui_listsenddlg.h"
 
@@ -285,7 +285,8 @@ void listSendDlg::on_pbnImport_clicked()
         return;
     const auto read = ListSendFile::read(path);
     if (!read.error.isEmpty()) {
-        showWarningBox(this, byLanguage("导入失败", "導入失敗", "Import failed"), read.error);
+        showDialogMessage(this, MessageKind::Warning,
+                          byLanguage("导入失败", "導入失敗", "Import failed"), read.error);
         return;
     }
     stopRunning();
@@ -303,7 +304,8 @@ void listSendDlg::on_pbnDerive_clicked()
         path += QLatin1String(".json");
     QString error;
     if (!ListSendFile::write(path, model->rows(), &error))
-        showWarningBox(this, byLanguage("导出失败", "導出失敗", "Export failed"), error);
+        showDialogMessage(this, MessageKind::Warning,
+                          byLanguage("导出失败", "導出失敗", "Export failed"), error);
 }
 
 void listSendDlg::on_pbnClose_clicked()

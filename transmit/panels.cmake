@@ -13,8 +13,6 @@ target_sources(larkspur_core PRIVATE
 target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/sendpanels.h
     ${CMAKE_CURRENT_LIST_DIR}/sendpanels.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/warningbox.h
-    ${CMAKE_CURRENT_LIST_DIR}/warningbox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/filedlg.h
     ${CMAKE_CURRENT_LIST_DIR}/filedlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/datadlg.h

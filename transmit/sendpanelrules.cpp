@@ -101,11 +101,6 @@ IdCheck checkIdentifier(const QString &text, int frameFormat)
     return IdCheck::Accepted;
 }
 
-QString idRangeTitle()
-{
-    return byLanguage("警告", "警告", "warning");
-}
-
 QString idRangeMessage(IdCheck check, int panel)
 {
     if (check == IdCheck::StandardOutOfRange)

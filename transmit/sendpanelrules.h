@@ -46,7 +46,6 @@ IdCheck checkIdentifier(const QString &text, int frameFormat);
 
 // Texts of the refusals, by interface language; panel is 1 or 2.
 QString idRangeMessage(IdCheck check, int panel);
-QString idRangeTitle();
 QString channelClosedTitle(int panel);
 QString channelClosedMessage(int panel);
 // Why a file send was refused: the panel (1 or 2) is sending.

@@ -1,12 +1,12 @@
 #include "transmit/sendpanels.h"
 
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "settings/settingsstore.h"
 #include "transmit/datadlg.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanelrules.h"
 #include "transmit/sendthread.h"
-#include "transmit/warningbox.h"
 
 #include "ui_sendpanels.h"
 
@@ -234,14 +234,15 @@ void SendPanels::startJob(int channel)
     storePanel(channel);
     const int panel = channel + 1;
     if (!isChannelOpen(static_cast<uint32_t>(channel))) {
-        showWarningBox(this, channelClosedTitle(panel), channelClosedMessage(panel));
+        showDialogMessage(this, MessageKind::Warning, channelClosedTitle(panel),
+                          channelClosedMessage(panel));
         emit logLine(channelClosedMessage(panel));
         return;
     }
     Panel &p = panels[channel];
     const IdCheck check = checkIdentifier(p.id->text(), p.frameType->currentIndex());
     if (check != IdCheck::Accepted) {
-        showWarningBox(this, idRangeTitle(), idRangeMessage(check, panel));
+        showDialogMessage(this, MessageKind::Warning, warningTitle(), idRangeMessage(check, panel));
         return;
     }
     sendThread *thread = threads[channel];
@@ -321,7 +322,8 @@ bool SendPanels::startFileSend(const QString &path, int count, int interval, int
     const int busyPanel = isBusy(0) ? 1 : (isBusy(1) ? 2 : 0);
     if (busyPanel != 0) {
         // The dialog is given back at once, so the user is not left waiting for nothing.
-        showWarningBox(fileDialogWindow.get(), idRangeTitle(), fileSendBusyMessage(busyPanel));
+        showDialogMessage(fileDialogWindow.get(), MessageKind::Warning, warningTitle(),
+                          fileSendBusyMessage(busyPanel));
         fileDialogWindow->enableSendControls();
         return false;
     }

@@ -2,6 +2,7 @@
 // emits, replaying a recorded CSV file on the simulated adapter with both send.panels locked.
 
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "device/simulatedadapter.h"
 #include "receive/frameformat.h"
 #include "receive/pendingframes.h"
@@ -13,7 +14,6 @@
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
-#include "transmit/warningbox.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -79,7 +79,7 @@ void tst_FileDlg::initTestCase()
 {
     QVERIFY(home.setUp());
     warnings.clear();
-    setWarningInterceptor([this](const QString &, const QString &text) { warnings << text; });
+    setMessageSink([this](QWidget *, const DialogMessage &m) { warnings << m.text; });
 }
 
 void tst_FileDlg::init()

@@ -188,7 +188,6 @@ void tst_SendPanelRules::messages()
     QTEST(channelClosedMessage(panel), "closed");
     QTEST(idRangeMessage(IdCheck::StandardOutOfRange, panel), "standard");
     QTEST(idRangeMessage(IdCheck::ExtendedOutOfRange, panel), "extended");
-    QCOMPARE(idRangeTitle(), language == 2 ? QString("warning") : QString("警告"));
 }
 
 QTEST_APPLESS_MAIN(tst_SendPanelRules)

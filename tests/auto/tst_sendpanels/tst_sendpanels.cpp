@@ -2,6 +2,7 @@
 // stop and give-back, the data editor and restoring the send.panels from the settings store.
 
 #include "device/devicelayer.h"
+#include "device/dialognotifier.h"
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
@@ -12,7 +13,6 @@
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
-#include "transmit/warningbox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,8 +85,8 @@ private:
 void tst_SendPanels::initTestCase()
 {
     QVERIFY(home.setUp());
-    setWarningInterceptor([this](const QString &title, const QString &text) {
-        warnings.append({title, text});
+    setMessageSink([this](QWidget *, const DialogMessage &m) {
+        warnings.append({m.title, m.text});
     });
 }
 
