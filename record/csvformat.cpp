@@ -13,19 +13,22 @@ const QString &field(const QStringList &fields, int number)
     return number >= 1 && number <= fields.size() ? fields.at(number - 1) : empty;
 }
 
-QString tr(const char *text)
+// The frame-type texts as the send thread writes them (its translations included).
+QString sendThreadText(const char *text)
 {
     return QCoreApplication::translate("sendThread", text);
 }
 
 bool isStandardFrameText(const QString &text)
 {
-    return text == tr("标准帧") || text == tr("標準幀") || text == tr("Standard Frame");
+    return text == sendThreadText("标准帧") || text == sendThreadText("標準幀") ||
+           text == sendThreadText("Standard Frame");
 }
 
 bool isDataFrameText(const QString &text)
 {
-    return text == tr("数据帧") || text == tr("數據幀") || text == tr("data frame");
+    return text == sendThreadText("数据帧") || text == sendThreadText("數據幀") ||
+           text == sendThreadText("data frame");
 }
 
 // The digits of text at [at, at + count) as a number, or -1.

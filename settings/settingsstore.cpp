@@ -2,6 +2,7 @@
 
 #include "settings/resourcepaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -282,7 +283,8 @@ QString companyName(unsigned index)
 {
     const QString missing = QStringLiteral("公司名称缺失");
     bool opened = false;
-    const QString line = readFirstLine(appUserOrShippedPath(QStringLiteral("/config/company.txt")), &opened);
+    const QString line =
+        readFirstLine(appUserOrShippedPath(QStringLiteral("/config/company.txt")), &opened);
     if (!opened || line.isEmpty())
         return missing;
     const QStringList parts = line.split(QLatin1Char(';'));
@@ -308,16 +310,13 @@ void setLanguageIndex(uint32_t index)
     currentLanguage.store(index, std::memory_order_relaxed);
 }
 
-QString byLanguage(const char *simplified, const char *traditional, const char *english)
+QString byLanguage(const char *simplified, const char *traditional, const char *english,
+                   const char *translationContext)
 {
-    switch (languageIndex()) {
-    case 0:
-        return QString::fromUtf8(simplified);
-    case 1:
-        return QString::fromUtf8(traditional);
-    case 2:
-        return QString::fromUtf8(english);
-    default:
+    const uint32_t language = languageIndex();
+    if (language > 2)
         return QString();
-    }
+    const char *text = language == 0 ? simplified : language == 1 ? traditional : english;
+    return translationContext ? QCoreApplication::translate(translationContext, text)
+                              : QString::fromUtf8(text);
 }

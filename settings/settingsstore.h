@@ -24,5 +24,6 @@ uint32_t languageIndex();
 void setLanguageIndex(uint32_t index);
 
 // Picks one of the three literals by the current language; an index beyond 2 gives an
-// empty text.
-QString byLanguage(const char *simplified, const char *traditional, const char *english);
+// empty text. With a translation context the literal goes through the translator in it.
+QString byLanguage(const char *simplified, const char *traditional, const char *english,
+                   const char *translationContext = nullptr);

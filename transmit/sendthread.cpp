@@ -145,25 +145,9 @@ void sendThread::emitLog(const QString &msg)
         emit log(msg);
 }
 
-// One of three literals by the interface language, passed through the translator.
-QString sendThread::trByLanguage(const char *simplified, const char *traditional,
-                                 const char *english)
-{
-    switch (languageIndex()) {
-    case 0:
-        return tr(simplified);
-    case 1:
-        return tr(traditional);
-    case 2:
-        return tr(english);
-    default:
-        return QString();
-    }
-}
-
 QString sendThread::channelPrefix() const
 {
-    const QString prefix = languageIndex() == 2 ? tr("channel") : tr("通道");
+    const QString prefix = byLanguage("通道", "通道", "channel", "sendThread");
     return prefix + QString::number(uint64_t(channel) + 1);
 }
 
@@ -188,10 +172,10 @@ QString sendThread::frameStartMessage() const
 
 QString sendThread::failureMessage() const
 {
-    const QString text =
-        job.fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
-                             "CANFD Data sending failed！")
-                : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！", "CAN Data sending failed！");
+    const QString text = job.fdFrame ? byLanguage("CANFD数据发送失败！", "CANFD數據發送失敗！",
+                                                  "CANFD Data sending failed！")
+                                     : byLanguage("CAN数据发送失败！", "CAN數據發送失敗！",
+                                                  "CAN Data sending failed！");
     return channelPrefix() + text;
 }
 
@@ -252,7 +236,8 @@ bool sendThread::transmitNextCall(SentFrameBatch &sent)
         job.framesPerCall = uint32_t(job.remaining);
         n = job.framesPerCall;
     }
-    const bool ok = job.fdFrame ? sendFrames<CanFdTxRecord>(n, sent) : sendFrames<CanTxRecord>(n, sent);
+    const bool ok =
+        job.fdFrame ? sendFrames<CanFdTxRecord>(n, sent) : sendFrames<CanTxRecord>(n, sent);
     job.remaining -= n;
     if (job.remaining == 0 && job.keepSending)
         job.remaining = Endless;
@@ -297,7 +282,8 @@ void sendThread::runFileJob()
         emitLog(start.arg(job.filePath));
     CsvFrameReader reader;
     if (!reader.open(job.filePath)) {
-        emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
+        emitLog(byLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!",
+                           "sendThread"));
         return;
     }
     const bool accepted = runPasses(reader);
@@ -308,11 +294,14 @@ void sendThread::runFileJob()
                            "%1 rows of the file could not be read and were not sent!")
                     .arg(unreadable));
     if (!accepted)
-        emitLog(trByLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!"));
+        emitLog(byLanguage("文件发送错误！", "文件發送錯誤！", "File transmission Error!",
+                           "sendThread"));
     else if (!stopRequested)
-        emitLog(trByLanguage("文件发送完成！", "文件發送完成！", "File transmission completed!"));
+        emitLog(byLanguage("文件发送完成！", "文件發送完成！", "File transmission completed!",
+                           "sendThread"));
     else
-        emitLog(trByLanguage("文件中止发送！", "文件中止發送！", "File Aborted Sending!"));
+        emitLog(
+            byLanguage("文件中止发送！", "文件中止發送！", "File Aborted Sending!", "sendThread"));
 }
 
 // False when a pass ended with every row refused by the adapter (gone, or its channel
@@ -377,7 +366,8 @@ bool sendThread::pauseBeforeRow(const CsvFrame &frame, SendPacer &pacer)
 {
     const RowTiming timing = replayTiming(lastRowTime, frame.timeOfDayMs, frame.timeValid);
     lastRowTime = timing.rowTimeMs;
-    const int64_t pause = job.fileInterval != -1 ? int64_t(std::max(job.fileInterval, 0)) : timing.pauseMs;
+    const int64_t pause =
+        job.fileInterval != -1 ? int64_t(std::max(job.fileInterval, 0)) : timing.pauseMs;
     if (pause == 0)
         return !stopRequested;
     pacer.advance(pause);

@@ -78,8 +78,6 @@ private:
     uint32_t rowChannel(const CsvFrame &frame) const;
 
     void emitLog(const QString &msg);
-    static QString trByLanguage(const char *simplified, const char *traditional,
-                                const char *english);
     QString channelPrefix() const;
 
     // One frame-mode or file-mode job, handed to the thread as a value.
