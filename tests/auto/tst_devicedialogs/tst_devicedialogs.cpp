@@ -2,7 +2,7 @@
 // confirm rules, the acceptance filter editor, the information dialog, the open-device
 // dialog's buttons and start-up, and the firmware image naming rules.
 
-#include "modalhelper.h"
+#include "tests/shared/modalhelper.h"
 #include "tests/shared/testsetup.h"
 
 #include "device/channelstartup.h"

@@ -1,8 +1,8 @@
-#include "faultfixture.h"
+#include "tests/shared/faultfixture.h"
 
-#include "../tst_devicedialogs/modalhelper.h"
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
+#include "tests/shared/modalhelper.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
 

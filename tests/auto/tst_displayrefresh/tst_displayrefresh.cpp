@@ -1,7 +1,7 @@
 // The display refresh: numbering, counting, pause, trimming to the list buffer, merge,
 // recording scopes and recording failures, clear and reset, rates.
 
-#include "../tst_mainwindow/windowfixture.h"
+#include "tests/shared/windowfixture.h"
 
 #include "app/mainmenus.h"
 #include "receive/mytablemodel.h"

@@ -1,4 +1,4 @@
-#include "../tst_devicefaults/faultfixture.h"
+#include "tests/shared/faultfixture.h"
 
 #include "app/mainmenus.h"
 #include "receive/mytablemodel.h"

@@ -1,7 +1,7 @@
 // Firmware upgrade with the simulated adapter: the offer after opening, the switch to
 // update mode and the once-a-second attempts to deliver the image, driven tick by tick.
 
-#include "modalhelper.h"
+#include "tests/shared/modalhelper.h"
 #include "tests/shared/testsetup.h"
 
 #include "device/devicelayer.h"

@@ -1,7 +1,7 @@
 // Languages: start-up choice and fallbacks, switching with and without translation
 // files, the help menu's document list, the about box texts and the shipped translations.
 
-#include "../tst_mainwindow/windowfixture.h"
+#include "tests/shared/windowfixture.h"
 
 #include "app/aboutbox.h"
 #include "app/mainmenus.h"

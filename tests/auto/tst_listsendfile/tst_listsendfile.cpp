@@ -93,9 +93,8 @@ void tst_ListSendFile::refused_data()
                                     << QString("entry 1: \"periodMs\" is invalid");
     QTest::newRow("count below -1")
         << QByteArray(R"({"rows":[{"count":-2}]})") << QString("entry 1: \"count\" is invalid");
-    QTest::newRow("signal without a name")
-        << QByteArray(R"({"rows":[{"signals":[{"value":1}]}]})")
-        << QString("entry 1: \"signals\" is invalid");
+    QTest::newRow("signal without a name") << QByteArray(R"({"rows":[{"signals":[{"value":1}]}]})")
+                                           << QString("entry 1: \"signals\" is invalid");
     QTest::newRow("unknown signal mode")
         << QByteArray(R"({"rows":[{"signals":[{"name":"A","value":1,"mode":"sine"}]}]})")
         << QString("entry 1: \"signals\" is invalid");

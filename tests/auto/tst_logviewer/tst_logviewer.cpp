@@ -4,7 +4,7 @@
 // the main window's file-send thread; frames decoded with a signal database and a signal
 // plotted over the whole file.
 
-#include "../../shared/testsetup.h"
+#include "tests/shared/testsetup.h"
 
 #include "app/mainmenus.h"
 #include "app/mainwindow.h"

@@ -1,7 +1,7 @@
 // Main window start-up, option actions, log lines, the device-vanishing path, the
 // opened-channel handling, identifier warnings, screen scaling and shut-down.
 
-#include "windowfixture.h"
+#include "tests/shared/windowfixture.h"
 
 #include "app/mainmenus.h"
 #include "app/screenscale.h"
