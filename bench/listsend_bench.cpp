@@ -2,7 +2,10 @@
 // adapter. Every row has its own identifier; the other channel receives its frames, and
 // their time stamps (the adapter's clock at the transmit call) give each row's periods.
 //
-//   listsend_bench [seconds] [rows]      (60 s, 100 rows)
+//   listsend_bench [seconds] [rows] [--panels]      (60 s, 100 rows)
+//
+// With --panels both send panels' threads run endless frame jobs (identifier 0x7FF, every
+// 1 ms, one frame per call) beside the list for the whole run.
 //
 // Printed per period setting: rows, frames, mean period error, worst cumulative drift and
 // the 99th percentile of |period - setting|; and the CPU time of the list-send thread.
@@ -11,6 +14,7 @@
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "transmit/listsendthread.h"
+#include "transmit/sendthread.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -103,10 +108,11 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
     const int rowCount = argc > 2 ? std::atoi(argv[2]) : 100;
+    const bool panels = argc > 3 && std::strcmp(argv[3], "--panels") == 0;
 
     setVendorBackend(std::make_shared<SimulatedAdapter>(SimulatorConfig{}));
-    if (!openDevice(FerruleDeviceType, 0, 0) || !initCan(0, 0) || !initCan(1, 0) ||
-        !startCan(0) || !startCan(1)) {
+    if (!openDevice(FerruleDeviceType, 0, 0) || !initCan(0, 0) || !initCan(1, 0) || !startCan(0) ||
+        !startCan(1)) {
         std::fprintf(stderr, "listsend_bench: the simulated adapter did not start\n");
         return 1;
     }
@@ -132,8 +138,23 @@ int main(int argc, char *argv[])
         frame.length = 8;
         sender.startRow(rowId++, frame, row.periodMs, -1);
     }
+    std::unique_ptr<sendThread> panelJobs[2];
+    if (panels) {
+        const uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        for (uint32_t ch = 0; ch < 2; ++ch) {
+            panelJobs[ch] = std::make_unique<sendThread>(ch);
+            panelJobs[ch]->setSendData(0x7FF, false, 0, 0, false, data, 8, false, -1, 1, 1, 0, 0);
+            panelJobs[ch]->start();
+        }
+    }
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double senderCpu = senderTid ? threadCpuSeconds(senderTid) : 0;
+    for (auto &job : panelJobs) {
+        if (job) {
+            job->stop();
+            job->wait();
+        }
+    }
     sender.stopAll();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     stop = true;
@@ -157,7 +178,8 @@ int main(int argc, char *argv[])
             f.deviations.push_back(std::fabs(double(t[i] - t[i - 1]) / 1000.0 - row.periodMs));
     }
 
-    std::printf("list send: %d rows on two channels for %.0f s\n", rowCount, seconds);
+    std::printf("list send: %d rows on two channels for %.0f s%s\n", rowCount, seconds,
+                panels ? ", both panels sending endless 1 ms jobs beside it" : "");
     std::printf("%8s %5s %9s %16s %14s %14s\n", "period", "rows", "frames", "mean error (worst)",
                 "drift (worst)", "p99 jitter");
     for (auto &[period, f] : byPeriod) {
