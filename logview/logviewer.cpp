@@ -200,8 +200,17 @@ bool LogViewer::openFile(const QString &file)
     idEdit->clear();
     showMessage(QString(), false);
     indexer = std::make_unique<LogIndexer>(file, found);
-    connect(indexer.get(), &LogIndexer::batchReady, this, &LogViewer::onBatch);
-    connect(indexer.get(), &LogIndexer::indexed, this, &LogViewer::onIndexed);
+    // Signals of an indexer already replaced by the next file's may still be queued; the
+    // generation tells them apart (a new indexer may even have the old one's address).
+    const int generation = ++indexGeneration;
+    connect(indexer.get(), &LogIndexer::batchReady, this, [this, generation] {
+        if (generation == indexGeneration)
+            onBatch();
+    });
+    connect(indexer.get(), &LogIndexer::indexed, this, [this, generation] {
+        if (generation == indexGeneration)
+            onIndexed();
+    });
     progress->setValue(0);
     indexer->start();
     retranslate();
@@ -371,7 +380,10 @@ bool LogViewer::runExporter(const LogExporter::Job &job, bool forReplay)
     exportForReplay = forReplay;
     exporter = std::make_unique<LogExporter>(job);
     connect(exporter.get(), &LogExporter::progressed, progress, &QProgressBar::setValue);
-    connect(exporter.get(), &LogExporter::exported, this, [this, forReplay] {
+    const int generation = ++exportGeneration;
+    connect(exporter.get(), &LogExporter::exported, this, [this, generation, forReplay] {
+        if (generation != exportGeneration || !exporter)
+            return;
         const LogExportResult result = exporter->result();
         forReplay ? onReplayFileReady(result) : onExported(result);
     });

@@ -106,6 +106,8 @@ private:
     LogFormat format = LogFormat::None;
     std::unique_ptr<LogIndexer> indexer;
     std::unique_ptr<LogExporter> exporter;
+    int indexGeneration = 0; // of the current indexer, checked by its queued signals
+    int exportGeneration = 0;
     bool exportForReplay = false;
     int replayInterval = -1, replayChannel = 2;
     LogIndexSummary summary;

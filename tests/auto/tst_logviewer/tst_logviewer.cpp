@@ -26,6 +26,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QTableView>
+#include <QThread>
 #include <QtTest>
 
 #include <memory>
@@ -48,6 +49,7 @@ private slots:
     void textsFollowLanguage();
     void replayGoesOutOnTheBus();
     void decodesAndPlotsSignals();
+    void nextFileIgnoresThePreviousIndexer();
 
 private:
     std::unique_ptr<LogViewer> openIndexed(const QString &path);
@@ -421,6 +423,31 @@ void TestLogViewer::decodesAndPlotsSignals()
     databases.unload(0);
     QVERIFY(viewer->table()->isColumnHidden(LogTableModel::SignalsColumn));
     QCOMPARE(signalsOf(5), QString());
+}
+
+// The previous file's index may have finished, its signals still queued, when the next
+// file is opened: the next file's index is the one that counts.
+void TestLogViewer::nextFileIgnoresThePreviousIndexer()
+{
+    const QString second = home.filePath("second.log");
+    QFile log(second);
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 10; ++i)
+        log.write(QStringLiteral("(1700000000.%1) can0 123#01\n")
+                      .arg(i, 6, 10, QLatin1Char('0'))
+                      .toLatin1());
+    log.close();
+    LogViewer viewer;
+    QSignalSpy done(&viewer, &LogViewer::indexingFinished);
+    QVERIFY(viewer.openFile(ascPath));
+    // Let the first index end and queue its signals without delivering them.
+    QThread::msleep(1500);
+    QVERIFY(viewer.openFile(second));
+    QVERIFY(done.wait(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(!viewer.isIndexing(), 30000);
+    QCOMPARE(viewer.model()->rowCount(), 10);
+    QVERIFY2(viewer.statusText().contains("帧数：10"), qPrintable(viewer.statusText()));
+    QCOMPARE(done.count(), 1);
 }
 
 QTEST_MAIN(TestLogViewer)
