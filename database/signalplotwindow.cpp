@@ -3,6 +3,7 @@
 #include "database/plotseries.h"
 #include "database/signaldatabases.h"
 #include "database/signalpicker.h"
+#include "database/signalplotparts.h"
 #include "settings/settingsstore.h"
 
 #include <QCheckBox>
@@ -12,54 +13,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <qwt_legend.h>
 #include <qwt_plot.h>
-#include <qwt_plot_canvas.h>
 #include <qwt_plot_curve.h>
-#include <qwt_plot_grid.h>
-#include <qwt_plot_magnifier.h>
-#include <qwt_plot_panner.h>
-#include <qwt_plot_zoomer.h>
 
 namespace {
 
 // At most this many samples per signal, whatever the time window (about 3 MB each).
 constexpr size_t kMaxPointsPerSignal = 200000;
 
-const QColor kColors[] = {
-    Qt::blue,     Qt::red,   QColor(0, 140, 0),    Qt::magenta,    QColor(230, 130, 0),
-    Qt::darkCyan, Qt::black, QColor(120, 60, 200), Qt::darkYellow, Qt::darkRed};
-
 } // namespace
-
-// The zoomer, whose tracker reads the value of every curve at the cursor's time.
-class PlotCursor : public QwtPlotZoomer
-{
-public:
-    PlotCursor(QWidget *canvas, const std::vector<PlotSeries *> &series, const SignalFeed &feed)
-        : QwtPlotZoomer(canvas), series(series), feed(feed)
-    {
-        setTrackerMode(QwtPicker::AlwaysOn);
-    }
-
-protected:
-    QwtText trackerTextF(const QPointF &pos) const override
-    {
-        QString text = QStringLiteral("t = %1 s").arg(pos.x(), 0, 'f', 4);
-        for (size_t i = 0; i < series.size(); ++i) {
-            double value = 0;
-            if (series[i]->valueAt(pos.x(), value))
-                text += QStringLiteral("\n%1 = %2").arg(feed.label(int(i))).arg(value, 0, 'g', 8);
-        }
-        QwtText tracker(text);
-        tracker.setBackgroundBrush(QColor(255, 255, 230, 220));
-        return tracker;
-    }
-
-private:
-    const std::vector<PlotSeries *> &series;
-    const SignalFeed &feed;
-};
 
 SignalPlotWindow::SignalPlotWindow(const SignalDatabases *databases, QWidget *parent)
     : QWidget(parent, Qt::Window), databases(databases), feed(databases), plot(new QwtPlot(this)),
@@ -82,15 +44,17 @@ SignalPlotWindow::SignalPlotWindow(const SignalDatabases *databases, QWidget *pa
     layout->addLayout(bar);
     layout->addWidget(plot, 1);
 
-    plot->setCanvasBackground(Qt::white);
-    plot->insertLegend(new QwtLegend(plot), QwtPlot::BottomLegend);
-    auto *grid = new QwtPlotGrid;
-    grid->setMajorPen(QColor(220, 220, 220), 0, Qt::DotLine);
-    grid->attach(plot);
-    cursor = new PlotCursor(plot->canvas(), series, feed);
-    auto *panner = new QwtPlotPanner(plot->canvas());
-    panner->setMouseButton(Qt::MiddleButton);
-    new QwtPlotMagnifier(plot->canvas());
+    setUpSignalPlot(plot);
+    // The cursor reads the value of every curve at its time.
+    cursor = new SignalPlotCursor(plot->canvas(), [this](double t) {
+        QString text = QStringLiteral("t = %1 s").arg(t, 0, 'f', 4);
+        for (size_t i = 0; i < series.size(); ++i) {
+            double value = 0;
+            if (series[i]->valueAt(t, value))
+                text += QStringLiteral("\n%1 = %2").arg(feed.label(int(i))).arg(value, 0, 'g', 8);
+        }
+        return text;
+    });
 
     connect(chooseButton, &QPushButton::clicked, this, &SignalPlotWindow::chooseSignals);
     connect(followButton, &QPushButton::clicked, this, &SignalPlotWindow::follow);
@@ -153,11 +117,7 @@ void SignalPlotWindow::rebuildCurves()
         QString title = feed.label(int(i));
         if (s && !s->unit.isEmpty())
             title += QStringLiteral(" [%1]").arg(s->unit);
-        auto *curve = new QwtPlotCurve(title);
-        curve->setPen(kColors[i % std::size(kColors)], 1.0);
-        curve->setStyle(QwtPlotCurve::Steps);
-        curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
-        curve->setPaintAttribute(QwtPlotCurve::FilterPoints, true);
+        QwtPlotCurve *curve = newSignalCurve(title, i);
         auto *data = new PlotSeries(kMaxPointsPerSignal);
         curve->setData(data);
         curve->attach(plot);

@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 
-class PlotCursor;
 class PlotSeries;
 class QCheckBox;
 class QDoubleSpinBox;
@@ -18,6 +17,7 @@ class QLabel;
 class QPushButton;
 class QwtPlot;
 class QwtPlotCurve;
+class SignalPlotCursor;
 class SignalDatabases;
 
 class SignalPlotWindow : public QWidget
@@ -47,7 +47,7 @@ private:
     std::vector<QwtPlotCurve *> curves;
     std::vector<PlotSeries *> series; // owned by the curves
     QwtPlot *plot;
-    PlotCursor *cursor;
+    SignalPlotCursor *cursor;
     QPushButton *chooseButton;
     QPushButton *followButton;
     QCheckBox *pauseBox;

@@ -14,6 +14,8 @@ target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/signalwatchwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/plotseries.h
     ${CMAKE_CURRENT_LIST_DIR}/plotseries.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/signalplotparts.h
+    ${CMAKE_CURRENT_LIST_DIR}/signalplotparts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/signalplotwindow.h
     ${CMAKE_CURRENT_LIST_DIR}/signalplotwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/signalanalysis.h

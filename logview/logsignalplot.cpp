@@ -1,57 +1,16 @@
 #include "logview/logsignalplot.h"
 
+#include "database/signalplotparts.h"
 #include "settings/settingsstore.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include <qwt_legend.h>
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
-#include <qwt_plot_grid.h>
-#include <qwt_plot_magnifier.h>
-#include <qwt_plot_panner.h>
-#include <qwt_plot_zoomer.h>
 
 #include <algorithm>
 #include <iterator>
-
-namespace {
-
-const QColor kColors[] = {
-    Qt::blue,     Qt::red,   QColor(0, 140, 0),    Qt::magenta,    QColor(230, 130, 0),
-    Qt::darkCyan, Qt::black, QColor(120, 60, 200), Qt::darkYellow, Qt::darkRed};
-
-// The zoomer, whose tracker reads the value of every signal at the cursor's time.
-class ValueCursor : public QwtPlotZoomer
-{
-public:
-    ValueCursor(QWidget *canvas, const LogSignalPlot *window, const QStringList &labels)
-        : QwtPlotZoomer(canvas), window(window), labels(labels)
-    {
-        setTrackerMode(QwtPicker::AlwaysOn);
-    }
-
-protected:
-    QwtText trackerTextF(const QPointF &pos) const override
-    {
-        QString text = QStringLiteral("t = %1 s").arg(pos.x(), 0, 'f', 6);
-        for (int slot = 0; slot < labels.size(); ++slot) {
-            double value = 0;
-            if (window->valueAt(slot, pos.x(), value))
-                text += QStringLiteral("\n%1 = %2").arg(labels[slot]).arg(value, 0, 'g', 10);
-        }
-        QwtText tracker(text);
-        tracker.setBackgroundBrush(QColor(255, 255, 230, 220));
-        return tracker;
-    }
-
-private:
-    const LogSignalPlot *window;
-    const QStringList labels;
-};
-
-} // namespace
 
 LogSignalPlot::LogSignalPlot(LogSignalScan::Job job, const QStringList &labels, QWidget *parent)
     : QWidget(parent, Qt::Window), labels(labels),
@@ -64,12 +23,8 @@ LogSignalPlot::LogSignalPlot(LogSignalScan::Job job, const QStringList &labels, 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(plot, 1);
     layout->addWidget(status);
-    plot->setCanvasBackground(Qt::white);
-    plot->insertLegend(new QwtLegend(plot), QwtPlot::BottomLegend);
+    setUpSignalPlot(plot);
     plot->setAxisTitle(QwtPlot::xBottom, byLanguage("时间（秒）", "時間（秒）", "Time (s)"));
-    auto *grid = new QwtPlotGrid;
-    grid->setMajorPen(QColor(220, 220, 220), 0, Qt::DotLine);
-    grid->attach(plot);
     status->setText(byLanguage("正在读取文件…", "正在讀取檔案…", "Reading the file…"));
     connect(scan.get(), &LogSignalScan::progressed, this, [this](int percent) {
         status->setText(
@@ -113,22 +68,24 @@ void LogSignalPlot::onScanned()
 void LogSignalPlot::showCurves()
 {
     for (size_t slot = 0; slot < result.series.size(); ++slot) {
-        auto *curve = new QwtPlotCurve(labels.value(int(slot)));
-        curve->setPen(kColors[slot % std::size(kColors)], 1.0);
-        curve->setStyle(QwtPlotCurve::Steps);
-        curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
-        curve->setPaintAttribute(QwtPlotCurve::FilterPoints, true);
+        QwtPlotCurve *curve = newSignalCurve(labels.value(int(slot)), slot);
         curve->setSamples(result.series[slot]);
         curve->attach(plot);
     }
     plot->setAxisAutoScale(QwtPlot::xBottom, true);
     plot->setAxisAutoScale(QwtPlot::yLeft, true);
     plot->replot();
-    auto *cursor = new ValueCursor(plot->canvas(), this, labels);
+    // The cursor reads every signal's value at its time.
+    auto *cursor = new SignalPlotCursor(plot->canvas(), [this](double t) {
+        QString text = QStringLiteral("t = %1 s").arg(t, 0, 'f', 6);
+        for (int slot = 0; slot < labels.size(); ++slot) {
+            double value = 0;
+            if (valueAt(slot, t, value))
+                text += QStringLiteral("\n%1 = %2").arg(labels[slot]).arg(value, 0, 'g', 10);
+        }
+        return text;
+    });
     cursor->setZoomBase(true);
-    auto *panner = new QwtPlotPanner(plot->canvas());
-    panner->setMouseButton(Qt::MiddleButton);
-    new QwtPlotMagnifier(plot->canvas());
 }
 
 QVector<int> LogSignalPlot::pointCounts() const
