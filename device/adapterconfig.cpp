@@ -28,6 +28,8 @@ const char DefaultIni[] = "; Adapter backend of Larkspur.\n"
                           "Seed=1\n"
                           "FirmwareVersion=0x0211\n"
                           "UpdateDelayMs=1500\n"
+                          "; 1: both channels on one wire; 2: each channel on a wire of its own\n"
+                          "Wires=1\n"
                           "\n"
                           "[SerialBus]\n"
                           "Plugin=socketcan\n"
@@ -75,6 +77,7 @@ SimulatorConfig readSimulator(QSettings &ini, const QString &path)
         uint16_t(numberFrom(ini.value("FirmwareVersion").toString(), config.firmwareVersion));
     config.updateDelayMs =
         int(numberFrom(ini.value("UpdateDelayMs").toString(), uint32_t(config.updateDelayMs)));
+    config.separateWires = numberFrom(ini.value("Wires").toString(), 1) == 2;
     ini.endGroup();
     config.configPath = path;
     return config;

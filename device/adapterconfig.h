@@ -7,7 +7,8 @@
 //   [Adapter]   Backend=simulated | serialbus
 //   [Simulator] Traffic=0|1, TrafficRate=<frames/s per channel>, TrafficMix=mixed|classic|fd,
 //               Devices=<indexes present>, Seed=<n>, FirmwareVersion=0x0211,
-//               UpdateDelayMs=<ms until the update volume appears>
+//               UpdateDelayMs=<ms until the update volume appears>,
+//               Wires=1 (both channels on one wire) | 2 (a wire per channel)
 //   [SerialBus] Plugin=socketcan, Channel1=can0, Channel2=can1
 //
 // Further environment overrides: LARKSPUR_SIM_TRAFFIC (0/1), LARKSPUR_SIM_RATE.

@@ -8,10 +8,16 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/firmwareimage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/canframebits.h
     ${CMAKE_CURRENT_LIST_DIR}/canframebits.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.h
+    ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simringbuffer.h
     ${CMAKE_CURRENT_LIST_DIR}/simrxqueue.h
     ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.h
     ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/simclock.h
+    ${CMAKE_CURRENT_LIST_DIR}/simclock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/simwire.h
+    ${CMAKE_CURRENT_LIST_DIR}/simwire.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simchannel.h
     ${CMAKE_CURRENT_LIST_DIR}/simchannel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simtrafficsource.h

@@ -22,6 +22,10 @@ struct SimBusTiming
 
     // Whether a frame of this kind sent with this timing is understood by other.
     bool carries(const SimBusTiming &other, bool fd, bool bitRateSwitch) const;
+    // The rates the channel runs at in bit/s: from the custom text when it names them,
+    // else the set rates, else 500 kbit/s and 2 Mbit/s.
+    uint32_t arbitrationRate() const;
+    uint32_t dataRate() const;
 };
 
 class SimChannel
@@ -38,10 +42,12 @@ public:
     SimBusTiming timing;
     SimAcceptanceFilter filter;
     bool listenOnly = false;
+    uint32_t epoch = 0; // counts resets, so a waiting transmit sees that its channel went away
 
     std::atomic<bool> initialised{false};
     std::atomic<bool> started{false};
-    std::atomic<uint64_t> transmitted{0};
+    std::atomic<uint64_t> transmitted{0}; // accepted by transmit calls
+    std::atomic<uint64_t> wireSent{0};    // of those, gone out on the wire
     std::atomic<uint64_t> generated{0};
 
     SimRxQueue<CanRxRecord> classic;

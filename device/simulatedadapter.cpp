@@ -1,6 +1,8 @@
 #include "device/simulatedadapter.h"
 
 #include "device/adapterconfig.h"
+#include "device/cancarryrule.h"
+#include "device/canframebits.h"
 #include "settings/resourcepaths.h"
 
 #include <QDir>
@@ -17,12 +19,9 @@ constexpr uint32_t HandleTag = 0x41000000u;
 constexpr uint32_t ChannelShift = 22;
 constexpr uint32_t ChannelBits = 3u << ChannelShift;
 
-uint64_t steadyNs()
-{
-    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count());
-}
+// Bus time a transmit call waits at most for room in its FIFO.
+constexpr uint64_t TransmitWaitLimitMs = 5000;
+constexpr uint64_t NsPerMs = 1000000;
 
 uint8_t fdFrameLength(uint8_t length)
 {
@@ -52,15 +51,6 @@ bool usesBitRateSwitch(const CanFdTxRecord &record)
 {
     return (record.flags & 1) != 0;
 }
-bool lengthValid(const CanTxRecord &record)
-{
-    return record.length <= 8;
-}
-bool lengthValid(const CanFdTxRecord &record)
-{
-    return record.length <= 64;
-}
-
 template <typename Tx> bool echoes(const Tx &record)
 {
     return record.transmitType == 2 || record.transmitType == 3;
@@ -72,23 +62,24 @@ void copyData(uint8_t *to, const uint8_t *from, uint32_t idWord, uint8_t length)
         std::memcpy(to, from, length);
 }
 
-void toReceived(const CanTxRecord &tx, CanRxRecord &rx, uint64_t timeStamp)
+// The record the receivers get (time stamp still 0).
+CanFdRxRecord receivedFrom(const CanTxRecord &tx)
 {
-    std::memset(&rx, 0, sizeof(rx));
+    CanFdRxRecord rx{};
     rx.id = tx.id;
     rx.length = tx.length;
     copyData(rx.data, tx.data, tx.id, tx.length);
-    rx.timeStamp = timeStamp;
+    return rx;
 }
 
-void toReceived(const CanFdTxRecord &tx, CanFdRxRecord &rx, uint64_t timeStamp)
+CanFdRxRecord receivedFrom(const CanFdTxRecord &tx)
 {
-    std::memset(&rx, 0, sizeof(rx));
+    CanFdRxRecord rx{};
     rx.id = tx.id;
     rx.length = fdFrameLength(tx.length);
     rx.flags = tx.flags & 1;
     copyData(rx.data, tx.data, tx.id, tx.length);
-    rx.timeStamp = timeStamp;
+    return rx;
 }
 
 void toClassic(const CanFdRxRecord &frame, CanRxRecord &rx)
@@ -133,9 +124,10 @@ SimulatedAdapter::SimulatedAdapter(const SimulatorConfig &config)
       m_volume(config.volumesRoot.isEmpty() ? simulatedVolumesRoot() : config.volumesRoot),
       m_source(config.seed, config.trafficMix), m_trafficRate(config.trafficRate)
 {
+    m_clock = config.clock ? config.clock : std::make_shared<SteadySimClock>();
     for (auto &channel : m_channels)
         channel.reset(new SimChannel(config.queueLimit));
-    m_openedAtNs = int64_t(steadyNs());
+    m_openedAtNs = m_clock->nowNs();
     if (config.traffic)
         setTrafficEnabled(true);
 }
@@ -157,7 +149,7 @@ uint32_t SimulatedAdapter::openDevice(uint32_t deviceType, uint32_t deviceIndex,
         return 0;
     const uint32_t generation = (++m_generation) & 0x3FFF;
     resetChannels();
-    m_openedAtNs = int64_t(steadyNs());
+    m_openedAtNs = m_clock->nowNs();
     m_openDevice = HandleTag | (generation << 8) | deviceIndex;
     return m_openDevice;
 }
@@ -250,6 +242,8 @@ uint32_t SimulatedAdapter::resetCan(uint32_t channel)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     target->reset();
+    wireOf(indexOf(*target)).clear(indexOf(*target));
+    m_busChanged.notify_all();
     return 1;
 }
 
@@ -316,7 +310,7 @@ uint32_t SimulatedAdapter::transmit(uint32_t channel, const CanTxRecord *records
 {
     if (!enterCall(12))
         return 0;
-    return sendBatch(channel, records, count, &SimChannel::classic);
+    return sendBatch(channel, records, count);
 }
 
 uint32_t SimulatedAdapter::transmitFd(uint32_t channel, const CanFdTxRecord *records,
@@ -324,7 +318,7 @@ uint32_t SimulatedAdapter::transmitFd(uint32_t channel, const CanFdTxRecord *rec
 {
     if (!enterCall(14))
         return 0;
-    return sendBatch(channel, records, count, &SimChannel::fd);
+    return sendBatch(channel, records, count);
 }
 
 uint32_t SimulatedAdapter::receive(uint32_t channel, CanRxRecord *records, uint32_t capacity,
@@ -343,40 +337,60 @@ uint32_t SimulatedAdapter::receiveFd(uint32_t channel, CanFdRxRecord *records, u
     return takeBatch(channel, records, capacity, waitMs, &SimChannel::fd);
 }
 
-template <typename Tx, typename Rx>
-uint32_t SimulatedAdapter::sendBatch(uint32_t handle, const Tx *records, uint32_t count,
-                                     SimRxQueue<Rx> SimChannel::*queue)
+// Refuses the whole batch when one record cannot go on a bus or the batch cannot fit the
+// FIFO; otherwise waits (bounded) until the whole batch fits and queues it at once.
+template <typename Tx>
+uint32_t SimulatedAdapter::sendBatch(uint32_t handle, const Tx *records, uint32_t count)
 {
     SimChannel *sender = channelFor(handle);
-    if (!sender || !records || count == 0)
+    if (!sender || !records || count == 0 || count > m_config.txFifoDepth)
         return 0;
     for (uint32_t i = 0; i < count; ++i) {
-        if (!lengthValid(records[i]))
+        if (!CanCarryRule::refusal(records[i]).isEmpty())
             return 0;
     }
-    std::lock_guard<std::mutex> bus(m_busMutex);
-    if (!sender->isRunning() || sender->listenOnly)
-        return 0;
-    const uint64_t now = deviceTimeUs();
-    SimChannel &peer = peerOf(*sender);
-    if (peer.isRunning()) {
-        (peer.*queue).append(count, [&](size_t i, Rx &rx) {
-            const Tx &tx = records[i];
-            if (!sender->timing.carries(peer.timing, isFd(tx), usesBitRateSwitch(tx)) ||
-                !peer.filter.accepts(tx.id))
-                return false;
-            toReceived(tx, rx, now);
-            return true;
-        });
+    const int ch = indexOf(*sender);
+    SimWire &wire = wireOf(ch);
+    std::unique_lock<std::mutex> bus(m_busMutex);
+    const uint32_t epoch = sender->epoch;
+    const uint64_t giveUpNs = m_clock->nowNs() + TransmitWaitLimitMs * NsPerMs;
+    uint64_t now = 0;
+    for (;;) {
+        now = m_clock->nowNs();
+        advanceBus(now);
+        if (!sender->isRunning() || sender->listenOnly || sender->epoch != epoch)
+            return 0;
+        if (wire.pending(ch) + count <= m_config.txFifoDepth)
+            break;
+        if (now >= giveUpNs)
+            return 0;
+        m_clock->waitUntil(bus, m_busChanged, std::min(giveUpNs, wire.nextEventNs()));
     }
-    (sender->*queue).append(count, [&](size_t i, Rx &rx) {
-        if (!echoes(records[i]))
-            return false;
-        toReceived(records[i], rx, now);
-        return true;
-    });
+    const SimBusTiming timing = sender->timing;
+    for (uint32_t i = 0; i < count; ++i)
+        wire.queue(ch, wireFrame(records[i], timing, now));
     sender->transmitted += count;
+    m_busChanged.notify_all();
     return 1;
+}
+
+template <typename Tx>
+SimWireFrame SimulatedAdapter::wireFrame(const Tx &record, const SimBusTiming &timing,
+                                         uint64_t nowNs) const
+{
+    SimWireFrame frame;
+    frame.record = receivedFrom(record);
+    frame.fd = isFd(record);
+    frame.echo = echoes(record);
+    frame.queuedNs = nowNs;
+    const bool brs = usesBitRateSwitch(record);
+    const CanFrameBits bits(record.id, record.length, record.data, frame.fd, brs);
+    const uint32_t arbitration = timing.arbitrationRate();
+    frame.durationNs = bits.durationNs(arbitration, brs ? timing.dataRate() : arbitration);
+    const uint64_t intermissionNs = (3 * 1000000000ull + arbitration / 2) / arbitration;
+    frame.endOfFrameNs = frame.durationNs - intermissionNs;
+    frame.arbitrationKey = SimWireFrame::arbitrationKeyOf(record.id, frame.fd);
+    return frame;
 }
 
 template <typename Rx>
@@ -388,7 +402,68 @@ uint32_t SimulatedAdapter::takeBatch(uint32_t handle, Rx *records, uint32_t capa
     SimChannel *channel = channelFor(handle);
     if (!channel || !records)
         return 0;
-    return (channel->*queue).take(records, capacity, waitMs);
+    std::unique_lock<std::mutex> bus(m_busMutex);
+    const uint64_t deadline = m_clock->nowNs() + uint64_t(std::max(0, waitMs)) * NsPerMs;
+    for (;;) {
+        const uint64_t now = m_clock->nowNs();
+        advanceBus(now);
+        const uint32_t taken = (channel->*queue).take(records, capacity, 0);
+        if (taken != 0 || now >= deadline)
+            return taken;
+        m_clock->waitUntil(bus, m_busChanged, std::min(deadline, nextBusEventNs()));
+    }
+}
+
+void SimulatedAdapter::advanceBus(uint64_t nowNs)
+{
+    for (int w = 0; w < 2; ++w) {
+        m_wires[w].advance(nowNs, [&](int sender, const SimWireFrame &frame, uint64_t eofNs) {
+            deliverFromWire(sender, frame, eofNs);
+        });
+    }
+}
+
+uint64_t SimulatedAdapter::nextBusEventNs() const
+{
+    return std::min(m_wires[0].nextEventNs(), m_wires[1].nextEventNs());
+}
+
+// A frame that has gone out on the wire: to the other channel on it when it can take the
+// frame, and back to the sender when it asked for its echo.
+void SimulatedAdapter::deliverFromWire(int sender, const SimWireFrame &frame,
+                                       uint64_t endOfFrameNs)
+{
+    CanFdRxRecord rx = frame.record;
+    rx.timeStamp = stampUs(endOfFrameNs);
+    const bool brs = frame.fd && (rx.flags & 1);
+    SimChannel &from = *m_channels[sender];
+    ++from.wireSent;
+    auto store = [&](SimChannel &to) {
+        if (frame.fd) {
+            to.fd.append(1, [&](size_t, CanFdRxRecord &record) {
+                record = rx;
+                return true;
+            });
+        } else {
+            to.classic.append(1, [&](size_t, CanRxRecord &record) {
+                toClassic(rx, record);
+                return true;
+            });
+        }
+    };
+    SimChannel &peer = *m_channels[1 - sender];
+    if (!m_config.separateWires && peer.isRunning() &&
+        from.timing.carries(peer.timing, frame.fd, brs) && peer.filter.accepts(rx.id))
+        store(peer);
+    if (frame.echo && from.isRunning())
+        store(from);
+    m_busChanged.notify_all();
+}
+
+uint64_t SimulatedAdapter::stampUs(uint64_t clockNs) const
+{
+    const uint64_t origin = m_openedAtNs.load();
+    return clockNs > origin ? (clockNs - origin) / 1000 : 0;
 }
 
 bool SimulatedAdapter::injectFrame(int ch, const CanRxRecord &record)
@@ -429,6 +504,7 @@ bool SimulatedAdapter::deliverFromNode(int ch, const CanFdRxRecord &frame, bool 
             return true;
         });
     }
+    m_busChanged.notify_all();
     return true;
 }
 
@@ -436,7 +512,7 @@ bool SimulatedAdapter::deliverFromNode(int ch, const CanFdRxRecord &frame, bool 
 
 uint64_t SimulatedAdapter::deviceTimeUs() const
 {
-    return (steadyNs() - uint64_t(m_openedAtNs.load())) / 1000;
+    return stampUs(m_clock->nowNs());
 }
 
 void SimulatedAdapter::setPresentDevices(uint32_t count)
@@ -485,10 +561,32 @@ uint64_t SimulatedAdapter::transmittedFrames(int ch) const
     return m_channels[ch ? 1 : 0]->transmitted;
 }
 
-size_t SimulatedAdapter::queuedFrames(int ch) const
+uint64_t SimulatedAdapter::wireSentFrames(int ch) const
 {
+    return m_channels[ch ? 1 : 0]->wireSent;
+}
+
+size_t SimulatedAdapter::queuedFrames(int ch)
+{
+    std::lock_guard<std::mutex> bus(m_busMutex);
+    advanceBus(m_clock->nowNs());
     const SimChannel &channel = *m_channels[ch ? 1 : 0];
     return channel.classic.size() + channel.fd.size();
+}
+
+size_t SimulatedAdapter::pendingTransmits(int ch)
+{
+    std::lock_guard<std::mutex> bus(m_busMutex);
+    advanceBus(m_clock->nowNs());
+    const int index = ch ? 1 : 0;
+    return m_wires[m_config.separateWires ? index : 0].unfinished(index);
+}
+
+uint64_t SimulatedAdapter::wireBusyNs(int w)
+{
+    std::lock_guard<std::mutex> bus(m_busMutex);
+    advanceBus(m_clock->nowNs());
+    return m_wires[w ? 1 : 0].busyNs();
 }
 
 // ---- Helpers ----
@@ -513,9 +611,14 @@ SimChannel *SimulatedAdapter::channelAt(uint32_t device, uint32_t channelIndex) 
     return m_channels[channelIndex].get();
 }
 
-SimChannel &SimulatedAdapter::peerOf(const SimChannel &channel) const
+int SimulatedAdapter::indexOf(const SimChannel &channel) const
 {
-    return *m_channels[&channel == m_channels[0].get() ? 1 : 0];
+    return &channel == m_channels[0].get() ? 0 : 1;
+}
+
+SimWire &SimulatedAdapter::wireOf(int ch)
+{
+    return m_wires[m_config.separateWires ? ch : 0];
 }
 
 uint32_t SimulatedAdapter::channelHandle(uint32_t channelIndex) const
@@ -526,8 +629,11 @@ uint32_t SimulatedAdapter::channelHandle(uint32_t channelIndex) const
 void SimulatedAdapter::resetChannels()
 {
     std::lock_guard<std::mutex> bus(m_busMutex);
-    for (auto &channel : m_channels)
-        channel->reset();
+    for (int ch = 0; ch < 2; ++ch) {
+        m_channels[ch]->reset();
+        wireOf(ch).clear(ch);
+    }
+    m_busChanged.notify_all();
 }
 
 // The adapter restarting after update mode: it takes "firmware.bin" from its volume when

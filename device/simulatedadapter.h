@@ -2,27 +2,49 @@
 
 // A simulated two-channel Ferrule-2X behind the vendor interface.
 //
-// Bus: both channels sit on one simulated bus. A frame sent on a started channel reaches
-// the other started channel when their timings agree (same arbitration rate or custom
-// timing text; for CAN FD frames also the same CAN FD standard; for bit-rate-switch frames
-// also the same data rate) and its acceptance filter passes it. Otherwise the frame is
-// lost, yet the transmit still succeeds, as on a bus with no node to acknowledge it.
-// Transmit types 2 and 3 also hand each frame back to the sender (its own acceptance
-// filter does not apply to these).
+// Bus: both channels sit on one simulated wire (or each on its own, `separateWires`). A
+// transmit call puts its frames into the channel's transmit FIFO; the wire (simwire.h)
+// sends them one after the other, each for its exact duration at the channel's rates
+// (canframebits.h), the two channels' FIFO heads contending by arbitration. A frame that
+// has ended reaches the other started channel on the same wire when their timings agree
+// (same arbitration rate or custom timing text; for CAN FD frames also the same CAN FD
+// standard; for bit-rate-switch frames also the same data rate) and its acceptance filter
+// passes it. Otherwise the frame is lost, yet the transmit still succeeds, as on a bus
+// with no node to acknowledge it. Transmit types 2 and 3 also hand each frame back to the
+// sender once it has gone out (its own acceptance filter does not apply to these).
 // A listen-only channel receives but cannot transmit. Classic frames land in the classic
-// receive queue, CAN FD frames in the CAN FD queue; a CAN FD length that is not a valid
+// receive FIFO, CAN FD frames in the CAN FD FIFO; a CAN FD length that is not a valid
 // frame size is padded with zero bytes up to the next one.
 //
-// Time stamps: microseconds of a steady clock since the device was opened; deviceTimeUs()
-// reads the same clock, so "deviceTimeUs() - timeStamp" is the age of a received frame
-// (for generated traffic: the time since the generator produced it).
+// Refused transmits (result 0, nothing sent): records the bus cannot carry
+// (cancarryrule.h), a batch larger than the transmit FIFO, a stopped or listen-only channel.
+//
+// FIFOs: per channel a transmit FIFO of `txFifoDepth` frames (512) and two receive FIFOs
+// (classic and CAN FD) of `queueLimit` frames each (4096). A transmit call whose batch
+// does not fit waits for the wire to make room and then queues the whole batch; it gives
+// up (result 0, nothing of the batch queued) when the channel is reset or stopped
+// meanwhile, or after TransmitWaitLimitMs of bus time (never reached while the wire runs:
+// 512 frames drain in under 3 s even at 125 kbit/s). A frame that finds its receive FIFO
+// full is dropped (the newest frames are lost, the oldest kept) and counted per channel
+// (droppedFrames).
+//
+// Bit rates: the set arbitration and data rates, or those read from a custom bit-rate
+// text (the first two rates in it, such as "1.0M" / "500k" / "500000"); a channel without
+// any runs at 500 kbit/s and 2 Mbit/s.
+//
+// Time stamps: microseconds of the bus clock since the device was opened. A frame that
+// crossed the wire carries the time its EOF ended; deviceTimeUs() reads the same clock,
+// so "deviceTimeUs() - timeStamp" is the age of a received frame (for generated traffic:
+// the time since the generator produced it).
 //
 // Only one device is open at a time; the indexes 0 .. presentDevices-1 answer an open.
 // Everything may be called from several threads at once.
 
 #include "device/simchannel.h"
+#include "device/simclock.h"
 #include "device/simtrafficsource.h"
 #include "device/simupdatevolume.h"
+#include "device/simwire.h"
 #include "device/vendorapi.h"
 
 #include <QString>
@@ -31,6 +53,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -44,7 +67,10 @@ struct SimulatorConfig
     uint32_t trafficRate = 200; // generated frames per second and channel
     SimTrafficMix trafficMix = SimTrafficMix::Mixed;
     uint64_t seed = 1;
-    size_t queueLimit = 1000000; // records per channel and queue kind
+    size_t queueLimit = 4096;  // receive FIFO depth per channel and kind (classic, CAN FD)
+    size_t txFifoDepth = 512;  // transmit FIFO depth per channel
+    bool separateWires = false; // each channel on a wire of its own
+    std::shared_ptr<SimClock> clock; // bus clock; null = the steady clock
     int updateDelayMs = 1500;    // until the update volume appears
     QString configPath;          // INI file keeping FirmwareVersion; empty = not kept
     QString volumesRoot;         // empty = simulatedVolumesRoot()
@@ -99,10 +125,16 @@ public:
     bool injectFrame(int ch, const CanFdRxRecord &record);
 
     // Counters per channel index.
-    uint64_t droppedFrames(int ch) const;   // lost to full receive queues
+    uint64_t droppedFrames(int ch) const;   // lost to full receive FIFOs
     uint64_t generatedFrames(int ch) const; // produced by the traffic generator
-    uint64_t transmittedFrames(int ch) const;
-    size_t queuedFrames(int ch) const;
+    uint64_t transmittedFrames(int ch) const; // accepted by transmit calls
+    uint64_t wireSentFrames(int ch) const;    // of those, gone out on the wire
+    // The wire runs lazily: these bring it up to the bus clock's present time first.
+    size_t queuedFrames(int ch);
+    size_t pendingTransmits(int ch); // queued or on the wire, not yet delivered
+    // Nanoseconds wire w (0, or 1 with separate wires) has carried frames, intermissions
+    // included, up to the bus clock's present time.
+    uint64_t wireBusyNs(int w);
 
     // Simulated traffic from other nodes.
     void setTrafficEnabled(bool enabled);
@@ -140,13 +172,18 @@ private:
     bool deviceUsable(uint32_t device) const;
     SimChannel *channelFor(uint32_t handle) const;
     SimChannel *channelAt(uint32_t device, uint32_t channelIndex) const;
-    SimChannel &peerOf(const SimChannel &channel) const;
     uint32_t channelHandle(uint32_t channelIndex) const;
     bool leaveUpdateMode();
     void resetChannels();
-    template <typename Tx, typename Rx>
-    uint32_t sendBatch(uint32_t handle, const Tx *records, uint32_t count,
-                       SimRxQueue<Rx> SimChannel::*queue);
+    template <typename Tx> uint32_t sendBatch(uint32_t handle, const Tx *records, uint32_t count);
+    template <typename Tx> SimWireFrame wireFrame(const Tx &record, const SimBusTiming &timing,
+                                                  uint64_t nowNs) const;
+    int indexOf(const SimChannel &channel) const;
+    SimWire &wireOf(int ch);
+    void advanceBus(uint64_t nowNs); // under m_busMutex
+    void deliverFromWire(int sender, const SimWireFrame &frame, uint64_t endOfFrameNs);
+    uint64_t nextBusEventNs() const;
+    uint64_t stampUs(uint64_t clockNs) const;
     template <typename Rx>
     uint32_t takeBatch(uint32_t handle, Rx *records, uint32_t capacity, int32_t waitMs,
                        SimRxQueue<Rx> SimChannel::*queue);
@@ -159,10 +196,13 @@ private:
     SimulatorConfig m_config;
     std::unique_ptr<Properties> m_properties;
     std::unique_ptr<SimChannel> m_channels[2];
-    mutable std::mutex m_busMutex; // channel timing, filters and modes; delivery decisions
+    std::shared_ptr<SimClock> m_clock;
+    mutable std::mutex m_busMutex; // channel timing, filters and modes; wires; delivery
+    std::condition_variable m_busChanged; // frames queued, delivered or channels reset
+    SimWire m_wires[2];
     std::atomic<uint32_t> m_openDevice{0};
     std::atomic<uint32_t> m_generation{0};
-    std::atomic<int64_t> m_openedAtNs{0};
+    std::atomic<uint64_t> m_openedAtNs{0};
     std::atomic<uint32_t> m_presentDevices;
     std::atomic<uint32_t> m_firmwareVersion;
     std::atomic<bool> m_plugged{true};

@@ -1,5 +1,7 @@
 #include "device/serialbus/serialbusframes.h"
 
+#include "device/cancarryrule.h"
+
 #include <QDateTime>
 
 #include <algorithm>
@@ -9,21 +11,11 @@ namespace SerialBusFrames {
 
 namespace {
 
-bool setIdentifier(uint32_t word, QCanBusFrame *frame, QString *error)
+// The rule of what a bus carries has been applied before.
+void setIdentifier(uint32_t word, QCanBusFrame *frame)
 {
-    const uint32_t id = word & CanIdMask;
-    const bool extended = word & CanExtendedFlag;
-    if (word & CanErrorFlag) {
-        *error = QStringLiteral("error frames cannot be sent");
-        return false;
-    }
-    if (!extended && id > 0x7FF) {
-        *error = QStringLiteral("standard identifier 0x%1 is above 0x7FF").arg(id, 0, 16);
-        return false;
-    }
-    frame->setFrameId(id);
-    frame->setExtendedFrameFormat(extended);
-    return true;
+    frame->setFrameId(word & CanIdMask);
+    frame->setExtendedFrameFormat((word & CanExtendedFlag) != 0);
 }
 
 } // namespace
@@ -42,13 +34,11 @@ int fdPaddedLength(int length)
 
 bool fromTxRecord(const CanTxRecord &record, QCanBusFrame *frame, QString *error)
 {
-    if (record.length > 8) {
-        *error = QStringLiteral("classic frame of %1 bytes").arg(record.length);
+    *error = CanCarryRule::refusal(record);
+    if (!error->isEmpty())
         return false;
-    }
     *frame = QCanBusFrame();
-    if (!setIdentifier(record.id, frame, error))
-        return false;
+    setIdentifier(record.id, frame);
     const bool remote = record.id & CanRemoteFlag;
     frame->setFrameType(remote ? QCanBusFrame::RemoteRequestFrame : QCanBusFrame::DataFrame);
     // A remote frame carries no data; its payload size is the requested length.
@@ -60,17 +50,11 @@ bool fromTxRecord(const CanTxRecord &record, QCanBusFrame *frame, QString *error
 
 bool fromTxRecord(const CanFdTxRecord &record, QCanBusFrame *frame, QString *error)
 {
-    if (record.length > 64) {
-        *error = QStringLiteral("CAN FD frame of %1 bytes").arg(record.length);
+    *error = CanCarryRule::refusal(record);
+    if (!error->isEmpty())
         return false;
-    }
-    if (record.id & CanRemoteFlag) {
-        *error = QStringLiteral("CAN FD has no remote frames");
-        return false;
-    }
     *frame = QCanBusFrame();
-    if (!setIdentifier(record.id, frame, error))
-        return false;
+    setIdentifier(record.id, frame);
     QByteArray payload(reinterpret_cast<const char *>(record.data), record.length);
     payload.append(QByteArray(fdPaddedLength(record.length) - record.length, '\0'));
     frame->setFrameType(QCanBusFrame::DataFrame);

@@ -2,10 +2,9 @@
 
 // Conversion between the vendor frame records and QCanBusFrame.
 //
-// Transmit records become frames only when the bus can carry them: classic frames hold
-// 0-8 bytes, CAN FD frames 0-64 bytes (lengths between the CAN FD steps are padded with
-// zero bytes up to the next step, as a controller does), remote frames exist only in
-// classic CAN, error frames cannot be sent and a standard identifier stays below 0x800.
+// Transmit records become frames only when the bus can carry them (device/cancarryrule.h);
+// CAN FD lengths between the payload steps are padded with zero bytes up to the next step,
+// as a controller does.
 
 #include "device/vendorapi.h"
 

@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QTextEdit>
 
+#include "tests/shared/virtualsimclock.h"
+
 #include <memory>
 
 class FaultFixture
@@ -25,7 +27,9 @@ public:
     FaultFixture()
     {
         home.setUp();
-        sim = std::make_shared<SimulatedAdapter>();
+        SimulatorConfig config;
+        config.clock = clock;
+        sim = std::make_shared<SimulatedAdapter>(config);
         setVendorBackend(sim);
         resetDeviceState();
         setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
@@ -63,6 +67,7 @@ public:
     QString log() const { return window ? window->logText()->toPlainText() : QString(); }
 
     TestHome home;
+    std::shared_ptr<VirtualSimClock> clock = std::make_shared<VirtualSimClock>();
     std::shared_ptr<SimulatedAdapter> sim;
     std::unique_ptr<MainWindow> window;
     QList<DialogMessage> messages;

@@ -333,7 +333,7 @@ void tst_DeviceLayer::receiveDeliversFrames()
     tx.data[63] = 0x5A;
     QVERIFY(transmitCanFd(0, &tx, 1));
     CanFdRxRecord rx[4];
-    QCOMPARE(receiveCanFd(1, rx, 4, 0), 1u);
+    QCOMPARE(receiveCanFd(1, rx, 4, 5000), 1u); // returns once the frame has crossed the wire
     QCOMPARE(rx[0].id, tx.id);
     QCOMPARE(rx[0].flags, uint8_t(1));
     QCOMPARE(rx[0].data[63], uint8_t(0x5A));

@@ -162,6 +162,11 @@ QString tst_SendThread::writeCsv(const QList<ModelItem> &rows, const QByteArray 
 QList<uint32_t> tst_SendThread::receivedIds(uint32_t ch)
 {
     QList<uint32_t> ids;
+    // What was queued is on the wire for a while yet: let it arrive.
+    QDeadlineTimer deadline(5000);
+    while ((sim->pendingTransmits(0) != 0 || sim->pendingTransmits(1) != 0) &&
+           !deadline.hasExpired())
+        QThread::msleep(1);
     CanRxRecord classic[64];
     const uint32_t n = receiveCan(ch, classic, 64, 0);
     for (uint32_t i = 0; i < n; ++i)

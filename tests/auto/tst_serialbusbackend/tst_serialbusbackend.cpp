@@ -4,6 +4,7 @@
 // interfaces. The peer on the test thread connects first, so the relay of this process
 // lives on the test thread for the whole run.
 
+#include "device/cancarryrule.h"
 #include "device/serialbus/serialbusbackend.h"
 #include "device/serialbus/serialbusfilter.h"
 #include "device/serialbus/socketcanlink.h"
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <memory>
 
+#include "tests/shared/simulatedbus.h"
 #include "virtualbuspeer.h"
 
 namespace {
@@ -76,6 +78,8 @@ private slots:
     void backendFramesReachPeer_data();
     void backendFramesReachPeer();
     void unsendableBatchesAreRefusedWhole();
+    void canCarryRuleOnBothBackends_data();
+    void canCarryRuleOnBothBackends();
     void selfReceptionKeepsOnlyItsEchoes();
     void listenOnlyReceivesButNeverSends();
     void customBitRateText_data();
@@ -376,6 +380,53 @@ void tst_SerialBusBackend::unsendableBatchesAreRefusedWhole()
     QCOMPARE(m_backend->transmit(channel(0), &good, 1), 1u);
     QTRY_COMPARE_WITH_TIMEOUT(m_peer->received.size(), 1, WaitMs);
     QCOMPARE(m_peer->received.first().payload(), QByteArray("ok"));
+}
+
+void tst_SerialBusBackend::canCarryRuleOnBothBackends_data()
+{
+    QTest::addColumn<bool>("fd");
+    QTest::addColumn<uint>("idWord");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("carried");
+    const uint ext = CanExtendedFlag;
+    QTest::newRow("standard 0x7FF") << false << 0x7FFu << 8 << true;
+    QTest::newRow("standard 0x800") << false << 0x800u << 8 << false;
+    QTest::newRow("extended 0x1FFFFFFF") << false << (0x1FFFFFFFu | ext) << 8 << true;
+    QTest::newRow("classic remote") << false << (0x123u | CanRemoteFlag) << 4 << true;
+    QTest::newRow("classic error flag") << false << (0x123u | CanErrorFlag) << 8 << false;
+    QTest::newRow("classic 9 bytes") << false << 0x123u << 9 << false;
+    QTest::newRow("fd 64 bytes") << true << 0x123u << 64 << true;
+    QTest::newRow("fd 65 bytes") << true << 0x123u << 65 << false;
+    QTest::newRow("fd remote") << true << (0x123u | CanRemoteFlag) << 8 << false;
+    QTest::newRow("fd error flag") << true << (0x123u | ext | CanErrorFlag) << 8 << false;
+    QTest::newRow("fd standard 0x800") << true << 0x800u << 8 << false;
+}
+
+// One rule of what a bus carries: the simulator and the QtSerialBus backend accept and
+// refuse the same records, as CanCarryRule says.
+void tst_SerialBusBackend::canCarryRuleOnBothBackends()
+{
+    QFETCH(bool, fd);
+    QFETCH(uint, idWord);
+    QFETCH(int, length);
+    QFETCH(bool, carried);
+    QVERIFY(startChannels());
+    SimulatedBus sim;
+    QVERIFY(sim.open());
+    CanTxRecord classic = classicRecord(idWord, QByteArray(8, 'x'));
+    classic.length = uint8_t(length);
+    CanFdTxRecord fdFrame = fdRecord(idWord, QByteArray(64, 'y'), false);
+    fdFrame.length = uint8_t(length);
+    const QString refusal =
+        fd ? CanCarryRule::refusal(fdFrame) : CanCarryRule::refusal(classic);
+    QCOMPARE(refusal.isEmpty(), carried);
+    VendorApi *backends[] = {m_backend.get(), &sim.sim};
+    const uint32_t handles[] = {channel(0), sim.handle[0]};
+    for (int b = 0; b < 2; ++b) {
+        const uint32_t result = fd ? backends[b]->transmitFd(handles[b], &fdFrame, 1)
+                                   : backends[b]->transmit(handles[b], &classic, 1);
+        QCOMPARE(result == 1, carried);
+    }
 }
 
 void tst_SerialBusBackend::selfReceptionKeepsOnlyItsEchoes()
