@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 const char DefaultIni[] = "; Adapter backend of Larkspur.\n"
@@ -20,9 +22,11 @@ const char DefaultIni[] = "; Adapter backend of Larkspur.\n"
                           "[Simulator]\n"
                           "; traffic from simulated bus nodes on started channels\n"
                           "Traffic=1\n"
-                          "; frames per second and channel\n"
+                          "; nodes: the messages of [Nodes] on the wire; flood: TrafficRate\n"
+                          "; frames a second per channel beside the wire (stress tests only)\n"
+                          "TrafficMode=nodes\n"
                           "TrafficRate=200\n"
-                          "; mixed, classic or fd\n"
+                          "; flood: mixed, classic or fd\n"
                           "TrafficMix=mixed\n"
                           "Devices=1\n"
                           "Seed=1\n"
@@ -36,6 +40,18 @@ const char DefaultIni[] = "; Adapter backend of Larkspur.\n"
                           "Channel1=can0\n"
                           "Channel2=can1\n";
 
+// The [Nodes] section with the default messages.
+QByteArray defaultNodesSection()
+{
+    QByteArray text = "\n[Nodes]\n"
+                      "; identifier std|ext length can|fd|brs period-ms jitter-ms\n"
+                      "; counter|random|constant:<hex>\n";
+    const QStringList lines = defaultSimNodeLines();
+    for (int i = 0; i < lines.size(); ++i)
+        text += QStringLiteral("Message%1=%2\n").arg(i + 1, 2, 10, QLatin1Char('0')).arg(lines[i]).toLatin1();
+    return text;
+}
+
 void writeDefaultsIfMissing(const QString &path)
 {
     if (QFileInfo::exists(path))
@@ -44,8 +60,32 @@ void writeDefaultsIfMissing(const QString &path)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(DefaultIni);
+        file.write(defaultNodesSection());
         file.commit();
     }
+}
+
+// The lines of [Nodes] in key order; empty when the section is missing or empty.
+QStringList readNodes(QSettings &ini)
+{
+    ini.beginGroup(QStringLiteral("Nodes"));
+    QStringList keys = ini.childKeys();
+    std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b; // Message9 before Message10
+    });
+    QStringList lines;
+    for (const QString &key : keys) {
+        const QVariant value = ini.value(key);
+        // QSettings splits values at commas; the format has none, but keep what was written.
+        lines << (value.type() == QVariant::StringList ? value.toStringList().join(QLatin1Char(','))
+                                                       : value.toString());
+    }
+    ini.endGroup();
+    QStringList errors;
+    parseSimNodeLines(lines, &errors);
+    for (const QString &error : errors)
+        qWarning("adapter.ini [Nodes]: %s", qPrintable(error));
+    return lines;
 }
 
 uint32_t numberFrom(const QString &text, uint32_t fallback)
@@ -70,6 +110,10 @@ SimulatorConfig readSimulator(QSettings &ini, const QString &path)
     config.traffic = numberFrom(traffic, 1) != 0;
     const QString rate = environmentOr("LARKSPUR_SIM_RATE", ini.value("TrafficRate").toString());
     config.trafficRate = numberFrom(rate, config.trafficRate);
+    const QString mode =
+        environmentOr("LARKSPUR_SIM_MODE", ini.value("TrafficMode").toString()).toLower();
+    config.trafficMode = mode == QLatin1String("flood") ? SimTrafficMode::Flood
+                                                        : SimTrafficMode::Nodes;
     config.trafficMix = simTrafficMixFromText(ini.value("TrafficMix").toString());
     config.presentDevices = numberFrom(ini.value("Devices").toString(), config.presentDevices);
     config.seed = numberFrom(ini.value("Seed").toString(), uint32_t(config.seed));
@@ -79,6 +123,7 @@ SimulatorConfig readSimulator(QSettings &ini, const QString &path)
         int(numberFrom(ini.value("UpdateDelayMs").toString(), uint32_t(config.updateDelayMs)));
     config.separateWires = numberFrom(ini.value("Wires").toString(), 1) == 2;
     ini.endGroup();
+    config.nodes = readNodes(ini);
     config.configPath = path;
     return config;
 }

@@ -5,13 +5,16 @@
 // environment variable LARKSPUR_ADAPTER ("simulated" or "serialbus").
 //
 //   [Adapter]   Backend=simulated | serialbus
-//   [Simulator] Traffic=0|1, TrafficRate=<frames/s per channel>, TrafficMix=mixed|classic|fd,
+//   [Simulator] Traffic=0|1, TrafficMode=nodes|flood,
+//               TrafficRate=<flood: frames/s per channel>, TrafficMix=mixed|classic|fd,
 //               Devices=<indexes present>, Seed=<n>, FirmwareVersion=0x0211,
 //               UpdateDelayMs=<ms until the update volume appears>,
 //               Wires=1 (both channels on one wire) | 2 (a wire per channel)
+//   [Nodes]     Message01=<a message line of simnodes.h>, ... (missing: the default list)
 //   [SerialBus] Plugin=socketcan, Channel1=can0, Channel2=can1
 //
-// Further environment overrides: LARKSPUR_SIM_TRAFFIC (0/1), LARKSPUR_SIM_RATE.
+// Further environment overrides: LARKSPUR_SIM_TRAFFIC (0/1), LARKSPUR_SIM_MODE
+// (nodes/flood), LARKSPUR_SIM_RATE.
 
 #include "device/serialbus/serialbusbackend.h"
 #include "device/simulatedadapter.h"

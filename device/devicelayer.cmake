@@ -16,6 +16,9 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simclock.h
     ${CMAKE_CURRENT_LIST_DIR}/simclock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/simwireframe.h
+    ${CMAKE_CURRENT_LIST_DIR}/simnodes.h
+    ${CMAKE_CURRENT_LIST_DIR}/simnodes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simwire.h
     ${CMAKE_CURRENT_LIST_DIR}/simwire.cpp
     ${CMAKE_CURRENT_LIST_DIR}/simchannel.h

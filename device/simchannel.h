@@ -49,6 +49,7 @@ public:
     std::atomic<uint64_t> transmitted{0}; // accepted by transmit calls
     std::atomic<uint64_t> wireSent{0};    // of those, gone out on the wire
     std::atomic<uint64_t> generated{0};
+    std::atomic<uint64_t> errorFrames{0}; // error frames it has seen on its wire
 
     SimRxQueue<CanRxRecord> classic;
     SimRxQueue<CanFdRxRecord> fd;

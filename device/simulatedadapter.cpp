@@ -1,6 +1,7 @@
 #include "device/simulatedadapter.h"
 
 #include "device/adapterconfig.h"
+#include "device/canerrorframe.h"
 #include "device/cancarryrule.h"
 #include "device/canframebits.h"
 #include "settings/resourcepaths.h"
@@ -127,6 +128,9 @@ SimulatedAdapter::SimulatedAdapter(const SimulatorConfig &config)
     m_clock = config.clock ? config.clock : std::make_shared<SteadySimClock>();
     for (auto &channel : m_channels)
         channel.reset(new SimChannel(config.queueLimit));
+    const QStringList lines = config.nodes.isEmpty() ? defaultSimNodeLines() : config.nodes;
+    for (uint64_t w = 0; w < 2; ++w)
+        m_wires[w].nodes().setMessages(parseSimNodeLines(lines, nullptr), config.seed + w);
     m_openedAtNs = m_clock->nowNs();
     if (config.traffic)
         setTrafficEnabled(true);
@@ -231,7 +235,10 @@ uint32_t SimulatedAdapter::startCan(uint32_t channel)
     SimChannel *target = channelFor(channel);
     if (!enterCall(6) || !target || !target->initialised)
         return 0;
+    std::lock_guard<std::mutex> bus(m_busMutex);
     target->started = true;
+    const int ch = indexOf(*target);
+    updateNodes(m_config.separateWires ? ch : 0, m_clock->nowNs());
     return 1;
 }
 
@@ -241,8 +248,12 @@ uint32_t SimulatedAdapter::resetCan(uint32_t channel)
     if (!enterCall(7) || !target)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
+    const uint64_t now = m_clock->nowNs();
+    advanceBus(now);
+    const int ch = indexOf(*target);
     target->reset();
-    wireOf(indexOf(*target)).clear(indexOf(*target));
+    wireOf(ch).clear(ch);
+    updateNodes(m_config.separateWires ? ch : 0, now);
     m_busChanged.notify_all();
     return 1;
 }
@@ -386,10 +397,7 @@ SimWireFrame SimulatedAdapter::wireFrame(const Tx &record, const SimBusTiming &t
     const bool brs = usesBitRateSwitch(record);
     const CanFrameBits bits(record.id, record.length, record.data, frame.fd, brs);
     const uint32_t arbitration = timing.arbitrationRate();
-    frame.durationNs = bits.durationNs(arbitration, brs ? timing.dataRate() : arbitration);
-    const uint64_t intermissionNs = (3 * 1000000000ull + arbitration / 2) / arbitration;
-    frame.endOfFrameNs = frame.durationNs - intermissionNs;
-    frame.arbitrationKey = SimWireFrame::arbitrationKeyOf(record.id, frame.fd);
+    frame.setTiming(bits, arbitration, brs ? timing.dataRate() : arbitration);
     return frame;
 }
 
@@ -418,7 +426,7 @@ void SimulatedAdapter::advanceBus(uint64_t nowNs)
 {
     for (int w = 0; w < 2; ++w) {
         m_wires[w].advance(nowNs, [&](int sender, const SimWireFrame &frame, uint64_t eofNs) {
-            deliverFromWire(sender, frame, eofNs);
+            deliverFromWire(w, sender, frame, eofNs);
         });
     }
 }
@@ -428,35 +436,78 @@ uint64_t SimulatedAdapter::nextBusEventNs() const
     return std::min(m_wires[0].nextEventNs(), m_wires[1].nextEventNs());
 }
 
-// A frame that has gone out on the wire: to the other channel on it when it can take the
-// frame, and back to the sender when it asked for its echo.
-void SimulatedAdapter::deliverFromWire(int sender, const SimWireFrame &frame,
+// A frame that has gone out on the wire: to every other started channel on it that shares
+// the sender's bit timing and whose filter passes it (channels that do not share the
+// timing see an error frame instead), and back to the sender when it asked for its echo.
+void SimulatedAdapter::deliverFromWire(int wire, int sender, const SimWireFrame &frame,
                                        uint64_t endOfFrameNs)
 {
     CanFdRxRecord rx = frame.record;
     rx.timeStamp = stampUs(endOfFrameNs);
     const bool brs = frame.fd && (rx.flags & 1);
-    SimChannel &from = *m_channels[sender];
-    ++from.wireSent;
-    auto store = [&](SimChannel &to) {
-        if (frame.fd) {
-            to.fd.append(1, [&](size_t, CanFdRxRecord &record) {
-                record = rx;
-                return true;
-            });
-        } else {
+    const bool fromNode = sender == SimWire::NodeSender;
+    const SimBusTiming &timing = fromNode ? m_nodeTiming[wire] : m_channels[sender]->timing;
+    for (int ch = 0; ch < 2; ++ch) {
+        SimChannel &to = *m_channels[ch];
+        if (ch == sender || !to.isRunning() || (m_config.separateWires && ch != wire))
+            continue;
+        if (!timing.carries(to.timing, frame.fd, brs)) {
+            const CanRxRecord error = CanErrorFrame::formError(rx.timeStamp);
             to.classic.append(1, [&](size_t, CanRxRecord &record) {
-                toClassic(rx, record);
+                record = error;
                 return true;
             });
+            ++to.errorFrames;
+        } else if (to.filter.accepts(rx.id)) {
+            deliverTo(to, rx, frame.fd);
         }
-    };
-    SimChannel &peer = *m_channels[1 - sender];
-    if (!m_config.separateWires && peer.isRunning() &&
-        from.timing.carries(peer.timing, frame.fd, brs) && peer.filter.accepts(rx.id))
-        store(peer);
-    if (frame.echo && from.isRunning())
-        store(from);
+    }
+    if (!fromNode) {
+        SimChannel &from = *m_channels[sender];
+        ++from.wireSent;
+        if (frame.echo && from.isRunning())
+            deliverTo(from, rx, frame.fd);
+    }
+    m_busChanged.notify_all();
+}
+
+void SimulatedAdapter::deliverTo(SimChannel &to, const CanFdRxRecord &rx, bool fd)
+{
+    if (fd) {
+        to.fd.append(1, [&](size_t, CanFdRxRecord &record) {
+            record = rx;
+            return true;
+        });
+    } else {
+        to.classic.append(1, [&](size_t, CanRxRecord &record) {
+            toClassic(rx, record);
+            return true;
+        });
+    }
+}
+
+// The nodes of a wire run while traffic is on (in nodes mode) and a channel on the wire is
+// started; they take the bit timing of the channel that was started first.
+void SimulatedAdapter::updateNodes(int wire, uint64_t nowNs)
+{
+    SimWire &w = m_wires[wire];
+    const SimChannel *first = nullptr;
+    for (int ch = 0; ch < 2; ++ch) {
+        if ((!m_config.separateWires || ch == wire) && m_channels[ch]->isRunning()) {
+            first = m_channels[ch].get();
+            break;
+        }
+    }
+    const bool wanted = first && m_trafficEnabled && m_config.trafficMode == SimTrafficMode::Nodes;
+    if (!wanted) {
+        w.stopNodes();
+        return;
+    }
+    if (w.nodes().isRunning())
+        return;
+    advanceBus(nowNs);
+    m_nodeTiming[wire] = first->timing;
+    w.nodes().start(nowNs, first->timing.arbitrationRate(), first->timing.dataRate());
     m_busChanged.notify_all();
 }
 
@@ -493,17 +544,7 @@ bool SimulatedAdapter::deliverFromNode(int ch, const CanFdRxRecord &frame, bool 
     SimChannel &channel = *m_channels[ch];
     if (!channel.isRunning() || !channel.filter.accepts(frame.id))
         return false;
-    if (fd) {
-        channel.fd.append(1, [&](size_t, CanFdRxRecord &rx) {
-            rx = frame;
-            return true;
-        });
-    } else {
-        channel.classic.append(1, [&](size_t, CanRxRecord &rx) {
-            toClassic(frame, rx);
-            return true;
-        });
-    }
+    deliverTo(channel, frame, fd);
     m_busChanged.notify_all();
     return true;
 }
@@ -549,6 +590,11 @@ void SimulatedAdapter::setQueueLimit(size_t records)
 uint64_t SimulatedAdapter::droppedFrames(int ch) const
 {
     return m_channels[ch ? 1 : 0]->dropped();
+}
+
+uint64_t SimulatedAdapter::errorFrames(int ch) const
+{
+    return m_channels[ch ? 1 : 0]->errorFrames;
 }
 
 uint64_t SimulatedAdapter::generatedFrames(int ch) const
@@ -633,6 +679,8 @@ void SimulatedAdapter::resetChannels()
         m_channels[ch]->reset();
         wireOf(ch).clear(ch);
     }
+    for (SimWire &wire : m_wires)
+        wire.stopNodes();
     m_busChanged.notify_all();
 }
 

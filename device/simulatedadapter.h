@@ -5,16 +5,23 @@
 // Bus: both channels sit on one simulated wire (or each on its own, `separateWires`). A
 // transmit call puts its frames into the channel's transmit FIFO; the wire (simwire.h)
 // sends them one after the other, each for its exact duration at the channel's rates
-// (canframebits.h), the two channels' FIFO heads contending by arbitration. A frame that
-// has ended reaches the other started channel on the same wire when their timings agree
-// (same arbitration rate or custom timing text; for CAN FD frames also the same CAN FD
-// standard; for bit-rate-switch frames also the same data rate) and its acceptance filter
-// passes it. Otherwise the frame is lost, yet the transmit still succeeds, as on a bus
-// with no node to acknowledge it. Transmit types 2 and 3 also hand each frame back to the
-// sender once it has gone out (its own acceptance filter does not apply to these).
-// A listen-only channel receives but cannot transmit. Classic frames land in the classic
-// receive FIFO, CAN FD frames in the CAN FD FIFO; a CAN FD length that is not a valid
-// frame size is padded with zero bytes up to the next one.
+// (canframebits.h), the FIFO heads of the channels and the frames of the simulated nodes
+// contending by arbitration. A frame that has ended reaches every other started channel
+// on the same wire whose timing agrees with the sender's (same arbitration rate or custom
+// timing text; for CAN FD frames also the same CAN FD standard; for bit-rate-switch frames
+// also the same data rate) and whose acceptance filter passes it. A channel whose timing
+// does not agree sees an error frame instead (canerrorframe.h: a form error), counted in
+// errorFrames; the transmit still succeeds. Transmit types 2 and 3 also hand each frame
+// back to the sender once it has gone out (its own acceptance filter does not apply to
+// these). A listen-only channel receives but cannot transmit. Classic frames land in the
+// classic receive FIFO, CAN FD frames in the CAN FD FIFO; a CAN FD length that is not a
+// valid frame size is padded with zero bytes up to the next one.
+//
+// Other nodes: with traffic on, in nodes mode (the default) each wire carries the
+// periodic messages of `nodes` (simnodes.h) while a channel on it is started, at the bit
+// timing of the channel started first. Flood mode instead writes `trafficRate` frames a
+// second straight into each started channel's receive FIFOs, beside the wire, for stress
+// benchmarks.
 //
 // Refused transmits (result 0, nothing sent): records the bus cannot carry
 // (cancarryrule.h), a batch larger than the transmit FIFO, a stopped or listen-only channel.
@@ -42,6 +49,7 @@
 
 #include "device/simchannel.h"
 #include "device/simclock.h"
+#include "device/simnodes.h"
 #include "device/simtrafficsource.h"
 #include "device/simupdatevolume.h"
 #include "device/simwire.h"
@@ -59,13 +67,22 @@
 #include <mutex>
 #include <thread>
 
+// Where the other nodes' traffic comes from.
+enum class SimTrafficMode {
+    Nodes, // the periodic messages of `nodes`, on the wire with everything else
+    Flood  // frames straight into the receive FIFOs at trafficRate, beside the wire; for
+           // stress benchmarks only
+};
+
 struct SimulatorConfig
 {
     uint32_t presentDevices = 1;
     uint16_t firmwareVersion = 0x0211;
     bool traffic = false;
-    uint32_t trafficRate = 200; // generated frames per second and channel
-    SimTrafficMix trafficMix = SimTrafficMix::Mixed;
+    SimTrafficMode trafficMode = SimTrafficMode::Nodes;
+    QStringList nodes;          // message lines (simnodes.h); empty = defaultSimNodeLines()
+    uint32_t trafficRate = 200; // flood: generated frames per second and channel
+    SimTrafficMix trafficMix = SimTrafficMix::Mixed; // flood
     uint64_t seed = 1;
     size_t queueLimit = 4096;  // receive FIFO depth per channel and kind (classic, CAN FD)
     size_t txFifoDepth = 512;  // transmit FIFO depth per channel
@@ -126,6 +143,7 @@ public:
 
     // Counters per channel index.
     uint64_t droppedFrames(int ch) const;   // lost to full receive FIFOs
+    uint64_t errorFrames(int ch) const;     // error frames seen on its wire
     uint64_t generatedFrames(int ch) const; // produced by the traffic generator
     uint64_t transmittedFrames(int ch) const; // accepted by transmit calls
     uint64_t wireSentFrames(int ch) const;    // of those, gone out on the wire
@@ -181,7 +199,9 @@ private:
     int indexOf(const SimChannel &channel) const;
     SimWire &wireOf(int ch);
     void advanceBus(uint64_t nowNs); // under m_busMutex
-    void deliverFromWire(int sender, const SimWireFrame &frame, uint64_t endOfFrameNs);
+    void updateNodes(int wire, uint64_t nowNs); // under m_busMutex
+    void deliverTo(SimChannel &to, const CanFdRxRecord &rx, bool fd);
+    void deliverFromWire(int wire, int sender, const SimWireFrame &frame, uint64_t endOfFrameNs);
     uint64_t nextBusEventNs() const;
     uint64_t stampUs(uint64_t clockNs) const;
     template <typename Rx>
@@ -200,6 +220,7 @@ private:
     mutable std::mutex m_busMutex; // channel timing, filters and modes; wires; delivery
     std::condition_variable m_busChanged; // frames queued, delivered or channels reset
     SimWire m_wires[2];
+    SimBusTiming m_nodeTiming[2]; // the rates each wire's nodes run at
     std::atomic<uint32_t> m_openDevice{0};
     std::atomic<uint32_t> m_generation{0};
     std::atomic<uint64_t> m_openedAtNs{0};

@@ -20,6 +20,13 @@ uint64_t steadyUs()
 void SimulatedAdapter::setTrafficEnabled(bool enabled)
 {
     m_trafficEnabled = enabled;
+    if (m_config.trafficMode == SimTrafficMode::Nodes) {
+        std::lock_guard<std::mutex> bus(m_busMutex);
+        const uint64_t now = m_clock->nowNs();
+        for (int w = 0; w < 2; ++w)
+            updateNodes(w, now);
+        return;
+    }
     if (enabled && !m_trafficThread.joinable())
         startTrafficThread();
 }

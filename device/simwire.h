@@ -1,42 +1,38 @@
 #pragma once
 
-// One simulated CAN wire: the transmit FIFOs of the channels attached to it and the frame
-// on the wire, serialised on the bus clock (nanoseconds).
+// One simulated CAN wire: the transmit FIFOs of the channels attached to it, the frames
+// its simulated nodes have waiting (simnodes.h) and the frame on the wire, serialised on
+// the bus clock (nanoseconds).
 //
-// When the wire falls idle, the frames at the heads of the FIFOs that were queued by then
-// contend: the lowest arbitration field wins (a lower identifier; with the same top 11
-// identifier bits a standard frame before an extended one; data before remote), equal
-// fields by channel index. The winner occupies the wire for its exact duration at its
+// When the wire falls idle, the frames at the heads of the FIFOs and the nodes' frames
+// that were queued by then contend: the lowest arbitration field wins (a lower
+// identifier; with the same top 11 identifier bits a standard frame before an extended
+// one; data before remote), equal fields by channel index, nodes last. The winner occupies the wire for its exact duration at its
 // sender's rates (CanFrameBits); the next frame starts when it ends (its intermission
 // included). A FIFO sends its frames in the order they were queued.
 //
 // Not thread-safe: the simulated adapter calls it under its bus mutex.
 
-#include "device/vendorapi.h"
+#include "device/simnodes.h"
+#include "device/simwireframe.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
-#include <limits>
+#include <vector>
 
-struct SimWireFrame
-{
-    CanFdRxRecord record{}; // as the receivers get it; the time stamp is set on delivery
-    bool fd = false;
-    bool echo = false;          // handed back to the sender (transmit types 2 and 3)
-    uint64_t queuedNs = 0;      // when the transmit call put it into the FIFO
-    uint64_t durationNs = 0;    // SOF to the end of the intermission
-    uint64_t endOfFrameNs = 0;  // SOF to the end of EOF (the receive time stamp)
-    uint64_t arbitrationKey = 0;
-
-    // The arbitration field as a number: lower wins.
-    static uint64_t arbitrationKeyOf(uint32_t idWord, bool fd);
-};
 
 class SimWire
 {
 public:
-    static constexpr uint64_t Idle = std::numeric_limits<uint64_t>::max();
+    static constexpr uint64_t Idle = SimTimeNever;
+    static constexpr int NodeSender = 2; // sender index of the nodes' frames
+
+    SimNodeSchedule &nodes() { return m_nodes; }
+    const SimNodeSchedule &nodes() const { return m_nodes; }
+    // Stops the nodes and drops their waiting frames.
+    void stopNodes();
 
     std::size_t pending(int ch) const { return m_fifo[ch].size(); }
     // Frames of channel ch not yet delivered: in its FIFO or on the wire.
@@ -50,7 +46,8 @@ public:
     void clear(int ch) { m_fifo[ch].clear(); }
 
     // Runs the wire up to nowNs: every frame whose end of frame lies at or before nowNs is
-    // handed to deliver(sender, frame, endOfFrameNs) in wire order.
+    // handed to deliver(sender, frame, endOfFrameNs) in wire order (sender NodeSender for
+    // the nodes' frames).
     template <typename Deliver> void advance(uint64_t nowNs, Deliver deliver);
 
     // Bus-clock time of the next thing that happens on the wire (a frame ends or starts),
@@ -68,11 +65,15 @@ private:
         SimWireFrame frame;
     };
 
-    // The FIFO whose head wins the wire at startNs; -1 when none is queued by then.
+    // The FIFO whose head wins the wire at startNs (0 or 1), or NodeSender + k for the
+    // nodes' frame m_pool[k]; -1 when nothing is queued by then.
     int arbitrationWinner(uint64_t startNs) const;
     uint64_t nextStartNs() const;
+    SimWireFrame takeWinner(int winner);
 
     std::deque<SimWireFrame> m_fifo[2];
+    SimNodeSchedule m_nodes;
+    std::vector<SimWireFrame> m_pool; // the nodes' frames waiting for the wire
     OnWire m_onWire;
     uint64_t m_freeAtNs = 0;
     uint64_t m_busyNs = 0;
@@ -93,11 +94,11 @@ template <typename Deliver> void SimWire::advance(uint64_t nowNs, Deliver delive
         const uint64_t start = nextStartNs();
         if (start == Idle || start > nowNs)
             return;
+        m_nodes.release(start, m_pool);
         const int winner = arbitrationWinner(start);
         m_onWire.active = true;
-        m_onWire.sender = winner;
+        m_onWire.sender = std::min(winner, NodeSender);
         m_onWire.startNs = start;
-        m_onWire.frame = m_fifo[winner].front();
-        m_fifo[winner].pop_front();
+        m_onWire.frame = takeWinner(winner);
     }
 }

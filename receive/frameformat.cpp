@@ -23,6 +23,7 @@ struct LanguageTexts
     QString remote;
     QString dataFrame;
     QString canFdBrs;
+    QString errorFrame;
 };
 
 struct SharedTexts
@@ -36,13 +37,13 @@ struct SharedTexts
     QString channels[2] = {QStringLiteral("1"), QStringLiteral("2")};
     LanguageTexts languages[LanguageCount + 1] = {
         {QStringLiteral("扩展帧"), QStringLiteral("标准帧"), QStringLiteral("远程帧"),
-         QStringLiteral("数据帧"), QStringLiteral("CANFD-加速")},
+         QStringLiteral("数据帧"), QStringLiteral("CANFD-加速"), QStringLiteral("错误帧")},
         {QStringLiteral("擴展幀"), QStringLiteral("標準幀"), QStringLiteral("遠程幀"),
-         QStringLiteral("數據幀"), QStringLiteral("CANFD-加速")},
+         QStringLiteral("數據幀"), QStringLiteral("CANFD-加速"), QStringLiteral("錯誤幀")},
         {QStringLiteral("Extended Frame"), QStringLiteral("Standard Frame"),
          QStringLiteral("Remote Frame"), QStringLiteral("data frame"),
-         QStringLiteral("CANFD-acceleration")},
-        {QString(), QString(), QString(), QString(), QStringLiteral("CANFD")}};
+         QStringLiteral("CANFD-acceleration"), QStringLiteral("Error Frame")},
+        {QString(), QString(), QString(), QString(), QStringLiteral("CANFD"), QString()}};
     QVector<QString> lengths; // "0".."255"
 
     SharedTexts()
@@ -148,7 +149,10 @@ ModelItem baseItem(uint32_t channel, uint32_t word, uint8_t length, bool receive
     item.direction = received ? shared.rx : shared.tx;
     item.id = idText(word);
     item.frame = (word & CanExtendedFlag) ? language.extended : language.standard;
-    item.type = (word & CanRemoteFlag) ? language.remote : language.dataFrame;
+    if (word & CanErrorFlag)
+        item.type = language.errorFrame; // the identifier shows the error classes
+    else
+        item.type = (word & CanRemoteFlag) ? language.remote : language.dataFrame;
     item.dlc = shared.lengths.at(length);
     return item;
 }

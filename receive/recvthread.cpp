@@ -71,7 +71,7 @@ void recvThread::convert(const Record *records, uint32_t count, std::atomic<uint
     QList<ModelItem> batch;
     batch.reserve(int(count));
     for (uint32_t i = 0; i < count; ++i) {
-        if (options.checkIds)
+        if (options.checkIds && !(records[i].id & CanErrorFlag)) // error frames are no sequence
             options.checkIds = checkContinuity(lastId, records[i].id, wrapAfter);
         batch.append(ModelItem());
         batch.last() = formatReceived(channel, records[i], options.timeHex); // moved, not copied

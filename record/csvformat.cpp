@@ -25,6 +25,12 @@ bool isStandardFrameText(const QString &text)
            text == sendThreadText("Standard Frame");
 }
 
+bool isErrorFrameText(const QString &text)
+{
+    return text == QLatin1String("错误帧") || text == QLatin1String("錯誤幀") ||
+           text == QLatin1String("Error Frame");
+}
+
 bool isDataFrameText(const QString &text)
 {
     return text == sendThreadText("数据帧") || text == sendThreadText("數據幀") ||
@@ -156,7 +162,8 @@ CsvFrame parseCsvFrame(const QStringList &fields)
     frame.fdFlags = frame.canFd && protocol.contains(QLatin1Char('-')) ? 1 : 0;
     frame.id = field(fields, 6).midRef(2).toUInt(nullptr, 16) & 0x1FFFFFFFu;
     frame.extended = !isStandardFrameText(field(fields, 7));
-    frame.remote = !isDataFrameText(field(fields, 8));
+    frame.errorFrame = isErrorFrameText(field(fields, 8));
+    frame.remote = !frame.errorFrame && !isDataFrameText(field(fields, 8));
     frame.length = uint8_t(field(fields, 9).toInt(nullptr, 10));
     readData(field(fields, 11), frame);
     frame.channelField = field(fields, 4).toInt(nullptr, 10);

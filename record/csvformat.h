@@ -33,7 +33,8 @@ struct CsvFrame
     uint8_t fdFlags = 0;      // 1 when field 10 also contains "-"
     uint32_t id = 0;          // field 6, at most 29 bits
     bool extended = true;     // unless field 7 is a standard-frame text
-    bool remote = true;       // unless field 8 is a data-frame text
+    bool remote = true;       // unless field 8 is a data-frame or error-frame text
+    bool errorFrame = false;  // field 8 is an error-frame text (the id holds its classes)
     uint8_t length = 0;       // field 9, 8-bit
     uint8_t data[64] = {};    // field 11, up to length and the record's capacity
     int32_t channelField = 0; // field 4 as a decimal number

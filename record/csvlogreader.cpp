@@ -120,6 +120,7 @@ bool CsvLogReader::parseRow(const char *text, int size, LogFrame &frame, int &ti
     frame.tx = fields.at(4) == QLatin1String("Tx");
     frame.extended = row.extended;
     frame.remote = row.remote;
+    frame.error = row.errorFrame;
     frame.fd = row.canFd;
     frame.brs = row.fdFlags != 0;
     frame.length = row.length;

@@ -18,7 +18,7 @@ constexpr int TextChunk = 256 * 1024;
 uint32_t identifierWord(const LogFrame &frame)
 {
     return (frame.id & CanIdMask) | (frame.extended ? CanExtendedFlag : 0u) |
-           (frame.remote ? CanRemoteFlag : 0u);
+           (frame.remote ? CanRemoteFlag : 0u) | (frame.error ? CanErrorFlag : 0u);
 }
 
 QString padded(int64_t value, int digits)

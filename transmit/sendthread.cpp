@@ -359,6 +359,8 @@ bool sendThread::replayRow(const QStringList &fields, SendPacer &pacer, SentFram
     const CsvFrame frame = parseCsvFrame(fields);
     if (!pauseBeforeRow(frame, pacer))
         return false; // stopped during the pause
+    if (frame.errorFrame)
+        return true; // what the bus reported, not something to send
     return sendRow(frame, rowChannel(frame), sent);
 }
 

@@ -46,7 +46,9 @@ void TestSignalWindows::init()
 {
     home = std::make_unique<TestHome>();
     QVERIFY(home->setUp({"config", "language"}));
-    sim = std::make_shared<SimulatedAdapter>();
+    SimulatorConfig config;
+    config.trafficMode = SimTrafficMode::Flood; // a steady stream of the generator's frames
+    sim = std::make_shared<SimulatedAdapter>(config);
     setVendorBackend(sim);
     resetDeviceState();
     setMessageSink([](QWidget *, const DialogMessage &) {});

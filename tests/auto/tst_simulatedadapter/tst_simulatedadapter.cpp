@@ -160,8 +160,26 @@ void tst_SimulatedAdapter::timingMismatch()
     QCOMPARE(bus.sendClassic(0, 0x10), 1u);
     QCOMPARE(bus.sendFd(0, 0x11, 16, false), 1u);
     QCOMPARE(bus.sendFd(0, 0x12, 16, true), 1u);
-    QCOMPARE(bus.classicWaiting(1), classicPasses ? 1u : 0u);
+    // A frame it cannot take reaches channel 2 as an error frame, in the classic FIFO.
+    bus.settle();
+    CanRxRecord classic[8];
+    const uint32_t n = bus.sim.receive(bus.handle[1], classic, 8, 0);
+    uint32_t errors = 0, frames = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        if (classic[i].id & CanErrorFlag) {
+            ++errors;
+            QCOMPARE(classic[i].id, CanErrorFlag | 0x88u);
+            QCOMPARE(classic[i].data[2], uint8_t(0x02)); // form error
+        } else {
+            ++frames;
+        }
+    }
+    QCOMPARE(frames, classicPasses ? 1u : 0u);
     QCOMPARE(bus.fdWaiting(1), uint(fdPasses) + uint(brsPasses));
+    const uint32_t refused = 3 - uint(classicPasses) - uint(fdPasses) - uint(brsPasses);
+    QCOMPARE(errors, refused);
+    QCOMPARE(bus.sim.errorFrames(1), uint64_t(refused));
+    QCOMPARE(bus.sim.errorFrames(0), 0u);
 }
 
 void tst_SimulatedAdapter::acceptanceFilter()
@@ -476,6 +494,7 @@ void tst_SimulatedAdapter::trafficIsDeterministic()
 void tst_SimulatedAdapter::trafficThreadProducesFrames()
 {
     SimulatorConfig config;
+    config.trafficMode = SimTrafficMode::Flood;
     config.trafficRate = 5000;
     Bus bus(config);
     QVERIFY(bus.open());
