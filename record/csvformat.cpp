@@ -27,7 +27,7 @@ bool isStandardFrameText(const QString &text)
 
 bool isErrorFrameText(const QString &text)
 {
-    return text == QLatin1String("错误帧") || text == QLatin1String("錯誤幀") ||
+    return text == QStringLiteral("错误帧") || text == QStringLiteral("錯誤幀") ||
            text == QLatin1String("Error Frame");
 }
 
