@@ -8,6 +8,8 @@ if(TARGET larkspur_gui AND EXISTS ${CMAKE_SOURCE_DIR}/app/mainwindow.h)
         ${CMAKE_CURRENT_LIST_DIR}/benchreport.h
         ${CMAKE_CURRENT_LIST_DIR}/benchreport.cpp
         ${CMAKE_CURRENT_LIST_DIR}/benchrig.h
+        ${CMAKE_CURRENT_LIST_DIR}/busmaximum.h
+        ${CMAKE_CURRENT_LIST_DIR}/busmaximum.cpp
         ${CMAKE_CURRENT_LIST_DIR}/benchrig.cpp
         ${CMAKE_CURRENT_LIST_DIR}/receivebench.h
         ${CMAKE_CURRENT_LIST_DIR}/receivebench.cpp

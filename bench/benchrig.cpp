@@ -17,6 +17,7 @@
 BenchRig::BenchRig(const RigOptions &rigOptions) : options(rigOptions)
 {
     options.simulator.traffic = false;
+    options.simulator.trafficMode = SimTrafficMode::Flood; // the generator at a set rate
     simulator = std::make_shared<SimulatedAdapter>(options.simulator);
     setVendorBackend(simulator);
     storeOptions();

@@ -3,6 +3,7 @@
 // Ferrule-2X. Prints one "name: value" line per figure; see bench/README.md.
 
 #include "bench/benchreport.h"
+#include "bench/busmaximum.h"
 #include "bench/maxratesearch.h"
 #include "bench/receivebench.h"
 #include "bench/tablebench.h"
@@ -39,7 +40,7 @@ void addOptions(QCommandLineParser &p)
     p.addHelpOption();
     p.addOptions({
         {"duration", "Seconds of traffic in the receive run.", "s"},
-        {"rate", "Generated frames per second on each channel.", "n"},
+        {"rate", "Generated frames per second on each channel (default: bus maximum).", "n"},
         {"mix", "Traffic mix: mixed, classic or fd.", "mix"},
         {"no-record", "Receive run without real-time recording."},
         {"merge", "Receive run with the option that merges frames of the same ID."},
@@ -99,9 +100,13 @@ void applyModes(const QCommandLineParser &p, Choices &c)
         c.txMinPeriods = p.value("tx-min-periods").toInt();
 }
 
-int runChoices(const Choices &c, BenchReport &out)
+int runChoices(Choices c, BenchReport &out)
 {
-    Targets targets(out);
+    const BusMaximum bus = BusMaximum::forBench(c.rx.mix);
+    bus.report(out);
+    if (c.rx.ratePerChannel == 0)
+        c.rx.ratePerChannel = uint32_t(bus.mixFramesPerS);
+    Targets targets(out, bus);
     if (c.receive) {
         ReceiveBench bench(c.rx);
         const ReceiveFigures figures = bench.run();
@@ -120,7 +125,7 @@ int runChoices(const Choices &c, BenchReport &out)
             targets.checkTable(c.tableRows, c.burstRows);
     }
     if (c.transmit) {
-        TransmitBench(c.txSeconds, c.txMinPeriods).run(out);
+        TransmitBench(c.txSeconds, c.txMinPeriods, bus).run(out);
         if (c.check)
             targets.checkTransmit();
     }

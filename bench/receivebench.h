@@ -22,7 +22,7 @@ class MyTableModel;
 struct ReceiveOptions
 {
     double seconds = 10;
-    uint32_t ratePerChannel = 30000;
+    uint32_t ratePerChannel = 0; // 0: the bus maximum of the mix (busmaximum.h)
     SimTrafficMix mix = SimTrafficMix::Mixed;
     bool record = true;
     bool merge = false; // the option that merges frames of the same channel, direction and ID

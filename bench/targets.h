@@ -2,6 +2,8 @@
 
 // The speed and memory targets, checked against the figures of a run (--check).
 
+#include "bench/busmaximum.h"
+
 class BenchReport;
 struct ReceiveFigures;
 struct ReceiveOptions;
@@ -9,9 +11,9 @@ struct ReceiveOptions;
 class Targets
 {
 public:
-    explicit Targets(BenchReport &out);
+    Targets(BenchReport &out, const BusMaximum &bus);
 
-    // At bus maximum on both channels (30,000 frames/s each) with display and recording.
+    // At bus maximum on both channels with display and recording.
     void checkReceive(const ReceiveOptions &options, const ReceiveFigures &figures);
     void checkMaxRate(double bestAggregateRate);
     void checkTable(int tableRows, int burstRows);
@@ -23,4 +25,5 @@ private:
     void checkReplay();
 
     BenchReport &out;
+    BusMaximum bus;
 };

@@ -17,7 +17,8 @@
 namespace {
 
 constexpr uint32_t ReplayListLimit = 400000;
-constexpr int BusMaxRowsPerMs = 60;             // both channels at 30,000 frames/s
+const uint8_t JobData[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+const uint8_t ReplayData[8] = {};
 constexpr int ReplayStartMs = 10 * 3600 * 1000; // 10:00:00.000
 
 constexpr int TimeStampColumn = 2;
@@ -26,8 +27,8 @@ constexpr int DirectionColumn = 4;
 
 } // namespace
 
-TransmitBench::TransmitBench(double seconds, int periods)
-    : secondsPerJob(seconds), minPeriods(periods)
+TransmitBench::TransmitBench(double seconds, int periods, const BusMaximum &busMaximum)
+    : secondsPerJob(seconds), minPeriods(periods), bus(busMaximum)
 {
 }
 
@@ -75,9 +76,13 @@ void TransmitBench::replayFigures(BenchReport &out)
     out.figure(QStringLiteral("tx_replay_1ms_mean_period_ms"), f.meanPeriodMs, 4);
     out.figure(QStringLiteral("tx_replay_1ms_mean_error_percent"), f.meanErrorPercent, 3);
     out.figure(QStringLiteral("tx_replay_1ms_drift_ms"), f.driftMs, 3);
+    // The most rows in each millisecond that the wire carries with time to spare.
+    const double perMs = bus.framesPerS(0x123, 8, ReplayData, false, false) / 1000;
+    const int busMaxRowsPerMs = std::max(1, int(std::ceil(perMs)) - 1);
+    out.figure(QStringLiteral("tx_replay_busmax_rows_per_ms"), qint64(busMaxRowsPerMs));
     const QVector<uint64_t> dense =
-        replay(rig, writeRecording(QStringLiteral("replay-busmax.csv"), ms * BusMaxRowsPerMs,
-                                   BusMaxRowsPerMs));
+        replay(rig, writeRecording(QStringLiteral("replay-busmax.csv"), ms * busMaxRowsPerMs,
+                                   busMaxRowsPerMs));
     const double span = dense.size() < 2 ? 0 : double(dense.last() - dense.first()) / 1000.0;
     const double recordedSpan = double(ms - 1); // first row of the first to the last ms
     out.figure(QStringLiteral("tx_replay_busmax_rows"), qint64(dense.size()));
@@ -141,9 +146,8 @@ void TransmitBench::reportCyclic(const CyclicFigures &f, BenchReport &out)
 // One frame per call, classic 8-byte standard frames, as the send panels hand them over.
 void TransmitBench::startJob(BenchRig &rig, uint32_t ch, uint32_t intervalMs)
 {
-    static const uint8_t data[8] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
     sendThread *thread = rig.window().transmitThread(int(ch));
-    thread->setSendData(0x123, false, 0, 0, false, data, 8, true, -1, 1, intervalMs, 0, 0);
+    thread->setSendData(0x123, false, 0, 0, false, JobData, 8, true, -1, 1, intervalMs, 0, 0);
     thread->start(QThread::InheritPriority);
 }
 
@@ -158,15 +162,17 @@ void TransmitBench::stopJob(BenchRig &rig, uint32_t ch)
 // The send thread's CPU time shows what the rate would be on an idle machine.
 void TransmitBench::endlessRate(BenchRig &rig, BenchReport &out)
 {
-    const uint64_t before = rig.adapter().transmittedFrames(0);
+    const uint64_t before = rig.adapter().wireSentFrames(0);
     const CpuSample start = sampleCpu();
     startJob(rig, 0, 0);
     BenchRig::runEventLoop(int(secondsPerJob * 1000));
-    const uint64_t sent = rig.adapter().transmittedFrames(0) - before;
+    const uint64_t sent = rig.adapter().wireSentFrames(0) - before; // gone out on the wire
     const CpuSample used = sampleCpu() - start;
     stopJob(rig, 0);
     const double wall = std::max(used.wall, 1e-9);
     out.figure(QStringLiteral("tx_endless_interval0_frames_per_s"), double(sent) / wall, 0);
+    out.figure(QStringLiteral("tx_endless_bus_max_frames_per_s"),
+               bus.framesPerS(0x123, 8, JobData, false, false), 0);
     out.figure(QStringLiteral("tx_endless_send_thread_cpu_cores"), used.send / wall, 3);
     out.figure(QStringLiteral("tx_endless_frames_per_send_cpu_s"),
                double(sent) / std::max(used.send, 1e-9), 0);

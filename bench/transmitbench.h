@@ -7,6 +7,7 @@
 // of the frames the other channel receives.
 
 #include "bench/benchmetrics.h"
+#include "bench/busmaximum.h"
 
 #include <QObject>
 #include <QVector>
@@ -31,7 +32,7 @@ class TransmitBench : public QObject
 {
     Q_OBJECT
 public:
-    TransmitBench(double secondsPerJob, int minPeriods);
+    TransmitBench(double secondsPerJob, int minPeriods, const BusMaximum &bus);
 
     void run(BenchReport &out);
 
@@ -52,6 +53,7 @@ private:
 
     double secondsPerJob;
     int minPeriods;
+    BusMaximum bus;
     MyTableModel *model = nullptr;
     QVector<uint64_t> stamps[2]; // receive time stamps per receiving channel index
 };

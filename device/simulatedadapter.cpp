@@ -22,6 +22,10 @@ constexpr uint32_t ChannelBits = 3u << ChannelShift;
 
 // Bus time a transmit call waits at most for room in its FIFO.
 constexpr uint64_t TransmitWaitLimitMs = 5000;
+// A transmit call that finds its FIFO full waits until there is room for its batch and
+// this many frames more, so a sender that keeps the FIFO full wakes once per so many
+// frames rather than once per frame.
+constexpr uint32_t TransmitRefill = 64;
 constexpr uint64_t NsPerMs = 1000000;
 
 uint8_t fdFrameLength(uint8_t length)
@@ -255,6 +259,7 @@ uint32_t SimulatedAdapter::resetCan(uint32_t channel)
     wireOf(ch).clear(ch);
     updateNodes(m_config.separateWires ? ch : 0, now);
     m_busChanged.notify_all();
+    m_transmitReset.notify_all();
     return 1;
 }
 
@@ -365,17 +370,21 @@ uint32_t SimulatedAdapter::sendBatch(uint32_t handle, const Tx *records, uint32_
     std::unique_lock<std::mutex> bus(m_busMutex);
     const uint32_t epoch = sender->epoch;
     const uint64_t giveUpNs = m_clock->nowNs() + TransmitWaitLimitMs * NsPerMs;
+    const size_t depth = m_config.txFifoDepth;
+    size_t room = count; // what the FIFO must hold besides its frames
     uint64_t now = 0;
     for (;;) {
         now = m_clock->nowNs();
         advanceBus(now);
         if (!sender->isRunning() || sender->listenOnly || sender->epoch != epoch)
             return 0;
-        if (wire.pending(ch) + count <= m_config.txFifoDepth)
+        if (wire.pending(ch) + room <= depth)
             break;
         if (now >= giveUpNs)
             return 0;
-        m_clock->waitUntil(bus, m_busChanged, std::min(giveUpNs, wire.nextEventNs()));
+        room = std::min<size_t>(depth, count + TransmitRefill);
+        const uint64_t roomAt = wire.leftFifoNs(ch, wire.pending(ch) + room - depth, now);
+        m_clock->waitUntil(bus, m_transmitReset, std::min(giveUpNs, roomAt));
     }
     const SimBusTiming timing = sender->timing;
     for (uint32_t i = 0; i < count; ++i)
@@ -682,6 +691,7 @@ void SimulatedAdapter::resetChannels()
     for (SimWire &wire : m_wires)
         wire.stopNodes();
     m_busChanged.notify_all();
+    m_transmitReset.notify_all();
 }
 
 // The adapter restarting after update mode: it takes "firmware.bin" from its volume when

@@ -28,10 +28,10 @@
 //
 // FIFOs: per channel a transmit FIFO of `txFifoDepth` frames (512) and two receive FIFOs
 // (classic and CAN FD) of `queueLimit` frames each (4096). A transmit call whose batch
-// does not fit waits for the wire to make room and then queues the whole batch; it gives
-// up (result 0, nothing of the batch queued) when the channel is reset or stopped
-// meanwhile, or after TransmitWaitLimitMs of bus time (never reached while the wire runs:
-// 512 frames drain in under 3 s even at 125 kbit/s). A frame that finds its receive FIFO
+// does not fit waits for the wire to make room (for the batch and 64 frames more, or the
+// whole FIFO) and then queues the whole batch; it gives up (result 0, nothing of the
+// batch queued) when the channel is reset or stopped meanwhile, or after 5 s of bus time
+// (never reached while the wire runs: 512 frames drain in under 3 s even at 125 kbit/s). A frame that finds its receive FIFO
 // full is dropped (the newest frames are lost, the oldest kept) and counted per channel
 // (droppedFrames).
 //
@@ -218,7 +218,8 @@ private:
     std::unique_ptr<SimChannel> m_channels[2];
     std::shared_ptr<SimClock> m_clock;
     mutable std::mutex m_busMutex; // channel timing, filters and modes; wires; delivery
-    std::condition_variable m_busChanged; // frames queued, delivered or channels reset
+    std::condition_variable m_busChanged;    // for receivers: frames queued or delivered
+    std::condition_variable m_transmitReset; // for transmits waiting for room: a reset
     SimWire m_wires[2];
     SimBusTiming m_nodeTiming[2]; // the rates each wire's nodes run at
     std::atomic<uint32_t> m_openDevice{0};

@@ -74,6 +74,18 @@ SimWireFrame SimWire::takeWinner(int winner)
     return frame;
 }
 
+uint64_t SimWire::leftFifoNs(int ch, std::size_t count, uint64_t nowNs) const
+{
+    if (count == 0)
+        return nowNs;
+    uint64_t start = m_onWire.active ? m_onWire.startNs + m_onWire.frame.durationNs
+                                     : std::max(nowNs, m_freeAtNs);
+    const auto &fifo = m_fifo[ch];
+    for (std::size_t i = 0; i + 1 < count && i < fifo.size(); ++i)
+        start += fifo[i].durationNs;
+    return std::max(start, nowNs + 1);
+}
+
 uint64_t SimWire::nextEventNs() const
 {
     if (m_onWire.active)

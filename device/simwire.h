@@ -50,6 +50,9 @@ public:
     // the nodes' frames).
     template <typename Deliver> void advance(uint64_t nowNs, Deliver deliver);
 
+    // When the first `count` frames of channel ch's FIFO will have started on the wire if
+    // no other frame wins it meanwhile (an earliest time: the caller checks again).
+    uint64_t leftFifoNs(int ch, std::size_t count, uint64_t nowNs) const;
     // Bus-clock time of the next thing that happens on the wire (a frame ends or starts),
     // Idle when nothing is waiting.
     uint64_t nextEventNs() const;
