@@ -149,8 +149,6 @@ SimulatedAdapter::~SimulatedAdapter()
 
 uint32_t SimulatedAdapter::openDevice(uint32_t deviceType, uint32_t deviceIndex, uint32_t)
 {
-    if (!enterCall(1) || !m_plugged)
-        return 0;
     if (!leaveUpdateMode())
         return 0;
     if (deviceType != FerruleDeviceType || deviceIndex >= m_presentDevices || m_openDevice != 0)
@@ -164,7 +162,7 @@ uint32_t SimulatedAdapter::openDevice(uint32_t deviceType, uint32_t deviceIndex,
 
 uint32_t SimulatedAdapter::closeDevice(uint32_t device)
 {
-    if (!enterCall(2) || device == 0 || device != m_openDevice)
+    if (device == 0 || device != m_openDevice)
         return 0;
     resetChannels();
     m_openDevice = 0;
@@ -173,7 +171,7 @@ uint32_t SimulatedAdapter::closeDevice(uint32_t device)
 
 uint32_t SimulatedAdapter::readBoardInfo(uint32_t device, BoardInfo *info)
 {
-    if (!enterCall(3) || !info || !deviceUsable(device))
+    if (!info || !deviceUsable(device))
         return 0;
     std::memset(info, 0, sizeof(*info));
     info->hardwareVersion = 0x0102;
@@ -190,21 +188,19 @@ uint32_t SimulatedAdapter::readBoardInfo(uint32_t device, BoardInfo *info)
 
 uint32_t SimulatedAdapter::deviceStatus(uint32_t device)
 {
-    if (!enterCall(4))
-        return 0;
     return deviceUsable(device) ? 2 : 0;
 }
 
 PropertyTable *SimulatedAdapter::getPropertyTable(uint32_t device)
 {
-    if (!enterCall(16) || !deviceUsable(device))
+    if (!deviceUsable(device))
         return nullptr;
     return m_properties.get();
 }
 
 uint32_t SimulatedAdapter::switchToUpdateMode(uint32_t device)
 {
-    if (!enterCall(32) || !deviceUsable(device))
+    if (!deviceUsable(device))
         return 0;
     resetChannels();
     m_openDevice = 0;
@@ -215,7 +211,6 @@ uint32_t SimulatedAdapter::switchToUpdateMode(uint32_t device)
 
 uint32_t SimulatedAdapter::recover()
 {
-    enterCall(64);
     return 0;
 }
 
@@ -225,7 +220,7 @@ uint32_t SimulatedAdapter::initCan(uint32_t device, uint32_t channelIndex,
                                    const ChannelInitConfig *config)
 {
     SimChannel *channel = channelAt(device, channelIndex);
-    if (!enterCall(5) || !channel || !config)
+    if (!channel || !config)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     channel->started = false;
@@ -237,7 +232,7 @@ uint32_t SimulatedAdapter::initCan(uint32_t device, uint32_t channelIndex,
 uint32_t SimulatedAdapter::startCan(uint32_t channel)
 {
     SimChannel *target = channelFor(channel);
-    if (!enterCall(6) || !target || !target->initialised)
+    if (!target || !target->initialised)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     target->started = true;
@@ -249,7 +244,7 @@ uint32_t SimulatedAdapter::startCan(uint32_t channel)
 uint32_t SimulatedAdapter::resetCan(uint32_t channel)
 {
     SimChannel *target = channelFor(channel);
-    if (!enterCall(7) || !target)
+    if (!target)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     const uint64_t now = m_clock->nowNs();
@@ -267,7 +262,7 @@ uint32_t SimulatedAdapter::setArbitrationBaudRate(uint32_t device, uint32_t chan
                                                   uint32_t bitRate)
 {
     SimChannel *channel = channelAt(device, channelIndex);
-    if (!enterCall(33) || !channel || bitRate == 0 || bitRate > 1000000)
+    if (!channel || bitRate == 0 || bitRate > 1000000)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     channel->timing.arbitration = bitRate;
@@ -278,7 +273,7 @@ uint32_t SimulatedAdapter::setArbitrationBaudRate(uint32_t device, uint32_t chan
 uint32_t SimulatedAdapter::setDataBaudRate(uint32_t device, uint32_t channelIndex, uint32_t bitRate)
 {
     SimChannel *channel = channelAt(device, channelIndex);
-    if (!enterCall(34) || !channel || bitRate == 0 || bitRate > 8000000)
+    if (!channel || bitRate == 0 || bitRate > 8000000)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     channel->timing.data = bitRate;
@@ -290,7 +285,7 @@ uint32_t SimulatedAdapter::setCanFdStandard(uint32_t device, uint32_t channelInd
                                             uint32_t standard)
 {
     SimChannel *channel = channelAt(device, channelIndex);
-    if (!enterCall(35) || !channel || standard > 1)
+    if (!channel || standard > 1)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     channel->timing.standard = standard;
@@ -301,16 +296,11 @@ uint32_t SimulatedAdapter::setProperty(const char *path, const char *value)
 {
     const QByteArray fullPath(path ? path : "");
     const QByteArray text(value ? value : "");
-    {
-        std::lock_guard<std::mutex> lock(m_hookMutex);
-        m_propertyLog.append(QString::fromLatin1(fullPath) + QLatin1Char('=') +
-                             QString::fromUtf8(text));
-    }
     const int slash = fullPath.indexOf('/');
     const QByteArray name = fullPath.mid(slash + 1);
     SimChannel *channel =
         slash == 1 ? channelAt(m_openDevice, uint32_t(fullPath[0] - '0')) : nullptr;
-    if (!channel || propertyFails(name))
+    if (!channel)
         return 0;
     std::lock_guard<std::mutex> bus(m_busMutex);
     if (name == "baud_rate_custom") {
@@ -324,32 +314,24 @@ uint32_t SimulatedAdapter::setProperty(const char *path, const char *value)
 
 uint32_t SimulatedAdapter::transmit(uint32_t channel, const CanTxRecord *records, uint32_t count)
 {
-    if (!enterCall(12))
-        return 0;
     return sendBatch(channel, records, count);
 }
 
 uint32_t SimulatedAdapter::transmitFd(uint32_t channel, const CanFdTxRecord *records,
                                       uint32_t count)
 {
-    if (!enterCall(14))
-        return 0;
     return sendBatch(channel, records, count);
 }
 
 uint32_t SimulatedAdapter::receive(uint32_t channel, CanRxRecord *records, uint32_t capacity,
                                    int32_t waitMs)
 {
-    if (!enterCall(13))
-        return 0;
     return takeBatch(channel, records, capacity, waitMs, &SimChannel::classic);
 }
 
 uint32_t SimulatedAdapter::receiveFd(uint32_t channel, CanFdRxRecord *records, uint32_t capacity,
                                      int32_t waitMs)
 {
-    if (!enterCall(15))
-        return 0;
     return takeBatch(channel, records, capacity, waitMs, &SimChannel::fd);
 }
 
@@ -414,8 +396,6 @@ template <typename Rx>
 uint32_t SimulatedAdapter::takeBatch(uint32_t handle, Rx *records, uint32_t capacity,
                                      int32_t waitMs, SimRxQueue<Rx> SimChannel::*queue)
 {
-    if (m_receiveOverridden)
-        return m_receiveOverride;
     SimChannel *channel = channelFor(handle);
     if (!channel || !records)
         return 0;
@@ -526,25 +506,6 @@ uint64_t SimulatedAdapter::stampUs(uint64_t clockNs) const
     return clockNs > origin ? (clockNs - origin) / 1000 : 0;
 }
 
-bool SimulatedAdapter::injectFrame(int ch, const CanRxRecord &record)
-{
-    CanFdRxRecord frame{};
-    frame.id = record.id;
-    frame.length = record.length > 8 ? 8 : record.length;
-    std::memcpy(frame.data, record.data, sizeof(record.data));
-    frame.timeStamp = record.timeStamp ? record.timeStamp : deviceTimeUs();
-    return deliverFromNode(ch, frame, false);
-}
-
-bool SimulatedAdapter::injectFrame(int ch, const CanFdRxRecord &record)
-{
-    CanFdRxRecord frame = record;
-    frame.length = fdFrameLength(record.length > 64 ? 64 : record.length);
-    if (!frame.timeStamp)
-        frame.timeStamp = deviceTimeUs();
-    return deliverFromNode(ch, frame, true);
-}
-
 bool SimulatedAdapter::deliverFromNode(int ch, const CanFdRxRecord &frame, bool fd)
 {
     if (ch != 0 && ch != 1)
@@ -648,7 +609,7 @@ uint64_t SimulatedAdapter::wireBusyNs(int w)
 
 bool SimulatedAdapter::deviceUsable(uint32_t device) const
 {
-    return device != 0 && device == m_openDevice && m_plugged;
+    return device != 0 && device == m_openDevice;
 }
 
 SimChannel *SimulatedAdapter::channelFor(uint32_t handle) const

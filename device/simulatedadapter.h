@@ -137,9 +137,6 @@ public:
     void setUpdateDelayMs(int delayMs);
     QString updateVolumePath() const;
     void setQueueLimit(size_t records);
-    // Puts a frame on the bus from another node; false when channel ch does not take it.
-    bool injectFrame(int ch, const CanRxRecord &record);
-    bool injectFrame(int ch, const CanFdRxRecord &record);
 
     // Counters per channel index.
     uint64_t droppedFrames(int ch) const;   // lost to full receive FIFOs
@@ -160,21 +157,6 @@ public:
     // Produces count frames of the channel's stream now; returns how many (0 when stopped).
     uint32_t generateTraffic(int ch, uint32_t count);
 
-    // Test hooks.
-    void unplug();
-    void replug();
-    bool isPlugged() const;
-    void failCall(int ordinal, int nth = 1); // the nth call of ordinal from now fails
-    void failFirstOpen();
-    void failProperty(const QByteArray &name, int nth = 1); // name such as "filter_mode"
-    void setReceiveResultOverride(uint32_t rawResult);
-    void clearReceiveResultOverride();
-    uint64_t callCount(int ordinal) const;
-    void setCallLogEnabled(bool enabled);
-    QVector<int> callLog() const;
-    QStringList propertyLog() const; // "path=value" of every property write
-    void clearLogs();
-
 private:
     class Properties;
     struct TrafficClock
@@ -185,8 +167,6 @@ private:
         uint64_t produced = 0;
     };
 
-    bool enterCall(int ordinal);
-    bool propertyFails(const QByteArray &name);
     bool deviceUsable(uint32_t device) const;
     SimChannel *channelFor(uint32_t handle) const;
     SimChannel *channelAt(uint32_t device, uint32_t channelIndex) const;
@@ -227,7 +207,6 @@ private:
     std::atomic<uint64_t> m_openedAtNs{0};
     std::atomic<uint32_t> m_presentDevices;
     std::atomic<uint32_t> m_firmwareVersion;
-    std::atomic<bool> m_plugged{true};
     std::atomic<bool> m_updateMode{false};
     std::atomic<int> m_updateDelayMs;
     SimUpdateVolume m_volume;
@@ -240,14 +219,4 @@ private:
     std::mutex m_trafficMutex;
     std::condition_variable m_trafficWake;
     bool m_trafficStop = false;
-
-    std::array<std::atomic<uint64_t>, 65> m_calls{};
-    std::array<std::atomic<uint64_t>, 65> m_failAt{};
-    std::atomic<bool> m_receiveOverridden{false};
-    std::atomic<uint32_t> m_receiveOverride{0};
-    std::atomic<bool> m_callLogEnabled{false};
-    mutable std::mutex m_hookMutex;
-    QVector<int> m_callLog;
-    QStringList m_propertyLog;
-    QVector<QPair<QByteArray, int>> m_propertyFailures; // name, calls left until failure
 };

@@ -11,6 +11,7 @@
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 
 #include <QDir>
@@ -30,7 +31,8 @@ public:
         SimulatorConfig config;
         config.clock = clock;
         sim = std::make_shared<SimulatedAdapter>(config);
-        setVendorBackend(sim);
+        faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
         resetDeviceState();
         setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
         setLanguageIndex(0);
@@ -69,6 +71,7 @@ public:
     TestHome home;
     std::shared_ptr<VirtualSimClock> clock = std::make_shared<VirtualSimClock>();
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed, sim behind it
     std::unique_ptr<MainWindow> window;
     QList<DialogMessage> messages;
 };

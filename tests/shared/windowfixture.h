@@ -9,6 +9,7 @@
 #include "device/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/faultyadapter.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +27,8 @@ public:
         QDir(home.path()).mkpath(QStringLiteral("config"));
         QDir(home.path()).mkpath(QStringLiteral("language"));
         sim = std::make_shared<SimulatedAdapter>();
-        setVendorBackend(sim);
+        faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
         resetDeviceState();
         setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
         setLanguageIndex(0);
@@ -67,6 +69,7 @@ public:
 
     QTemporaryDir home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed, sim behind it
     std::unique_ptr<MainWindow> window;
     QList<DialogMessage> messages;
 };

@@ -6,6 +6,7 @@
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 
 #include <QtTest>
@@ -43,6 +44,7 @@ private:
 
     std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
 };
 
 void tst_ChannelStartup::setParam(int channel, const char *name, const QString &value)
@@ -53,7 +55,7 @@ void tst_ChannelStartup::setParam(int channel, const char *name, const QString &
 QStringList tst_ChannelStartup::filterWrites() const
 {
     QStringList writes;
-    const QStringList log = sim->propertyLog();
+    const QStringList log = faults->propertyLog();
     for (const QString &line : log) {
         if (line.contains(QLatin1String("/filter_")))
             writes.append(line);
@@ -69,11 +71,12 @@ void tst_ChannelStartup::init()
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");
     sim = std::make_shared<SimulatedAdapter>(config);
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     resetDeviceState();
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    sim->setCallLogEnabled(true);
-    sim->clearLogs();
+    faults->setCallLogEnabled(true);
+    faults->clearLogs();
 }
 
 void tst_ChannelStartup::cleanup()
@@ -98,7 +101,7 @@ void tst_ChannelStartup::appliesStepsInFixedOrder()
     QVERIFY(result.started[0]);
     QVERIFY(!result.started[1]);
     QVERIFY(isChannelOpen(0));
-    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
     QCOMPARE(deviceState().initConfig.workMode, uint8_t(1));
     QCOMPARE(deviceState().initConfig.workMode2, uint8_t(1));
     QCOMPARE(filterWrites(),
@@ -143,15 +146,15 @@ void tst_ChannelStartup::stopsAtFirstFailure()
     setParam(1, "filterMode", "1");
     setParam(1, "FilterID", "0-100-1FF");
     if (failingOrdinal)
-        sim->failCall(failingOrdinal);
+        faults->failCall(failingOrdinal);
     else
-        sim->failProperty(failingProperty.toLatin1());
+        faults->failProperty(failingProperty.toLatin1());
 
     const StartupResult result = startChannels(0);
 
     QCOMPARE(result.failure, message);
     QVERIFY(!result.started[0]);
-    QCOMPARE(sim->callLog().mid(0, calls.size()), calls);
+    QCOMPARE(faults->callLog().mid(0, calls.size()), calls);
     // A channel initialised before the failure is reset again, never left half-started.
     Q_UNUSED(channelOpen);
     QVERIFY(!isChannelOpen(0));
@@ -159,12 +162,12 @@ void tst_ChannelStartup::stopsAtFirstFailure()
 
 void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
 {
-    sim->failCall(6);
+    faults->failCall(6);
     const StartupResult result = startChannels(3);
     QCOMPARE(result.failure, QStringLiteral("CAN启动失败！"));
     QVERIFY(!result.started[0]);
     QVERIFY(!result.started[1]);
-    QCOMPARE(sim->callLog().mid(0, 5), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(faults->callLog().mid(0, 5), (QVector<int>{35, 33, 34, 5, 6}));
     QVERIFY(!isChannelOpen(0));
     QVERIFY(!isChannelOpen(1));
 }
@@ -172,14 +175,14 @@ void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
 void tst_ChannelStartup::channelAlreadyOpenIsSkipped()
 {
     QVERIFY(startChannels(1).started[1]);
-    sim->clearLogs();
+    faults->clearLogs();
 
     const StartupResult result = startChannels(3);
 
     QVERIFY(result.failure.isEmpty());
     QVERIFY(result.started[0]);
     QVERIFY(!result.started[1]);
-    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
 }
 
 void tst_ChannelStartup::startBothTarget_data()
@@ -239,7 +242,7 @@ void tst_ChannelStartup::outOfRangeIndicesMapToFallbackRates()
     setParam(1, "ABIT1", "20");
     const StartupResult result = startChannels(0);
     QCOMPARE(result.failure, QStringLiteral("设置波特率失败！"));
-    QCOMPARE(sim->callLog(), (QVector<int>{35, 33}));
+    QCOMPARE(faults->callLog(), (QVector<int>{35, 33}));
 }
 
 void tst_ChannelStartup::customBitRateReplacesTableRates()
@@ -248,15 +251,15 @@ void tst_ChannelStartup::customBitRateReplacesTableRates()
     setParam(2, "CustomBaudrate", "timing:1,2,3");
     const StartupResult result = startChannels(1);
     QVERIFY(result.started[1]);
-    QCOMPARE(sim->callCount(33), 0u);
-    QCOMPARE(sim->callCount(34), 0u);
-    QVERIFY(sim->propertyLog().contains(QStringLiteral("1/baud_rate_custom=timing:1,2,3")));
+    QCOMPARE(faults->callCount(33), 0u);
+    QCOMPARE(faults->callCount(34), 0u);
+    QVERIFY(faults->propertyLog().contains(QStringLiteral("1/baud_rate_custom=timing:1,2,3")));
 
-    sim->clearLogs();
+    faults->clearLogs();
     setParam(1, "isCustomBaudrate", "1");
-    sim->failProperty("baud_rate_custom");
+    faults->failProperty("baud_rate_custom");
     QCOMPARE(startChannels(0).failure, QStringLiteral("设置自定义波特率失败！"));
-    QCOMPARE(sim->callLog(), (QVector<int>{35}));
+    QCOMPARE(faults->callLog(), (QVector<int>{35}));
 }
 
 void tst_ChannelStartup::filterOffOrEmptyMakesNoFilterCall_data()
@@ -307,15 +310,15 @@ void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall()
     QVERIFY(!result.started[0]);
     QVERIFY(!result.started[1]);
     QVERIFY(filterWrites().isEmpty());
-    QCOMPARE(sim->callCount(6), 0u);
+    QCOMPARE(faults->callCount(6), 0u);
 }
 
 void tst_ChannelStartup::failureTextFollowsLanguage()
 {
-    sim->failCall(5);
+    faults->failCall(5);
     setLanguageIndex(2);
     QCOMPARE(startChannels(0).failure, QStringLiteral("CAN Initialization failed!"));
-    sim->failCall(35);
+    faults->failCall(35);
     setLanguageIndex(1);
     QCOMPARE(startChannels(1).failure, QStringLiteral("設置CANFD標準失敗！"));
     setLanguageIndex(0);

@@ -2,6 +2,7 @@
 // confirm rules, the acceptance filter editor, the information dialog, the open-device
 // dialog's buttons and start-up, and the firmware image naming rules.
 
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/modalhelper.h"
 #include "tests/shared/testsetup.h"
 
@@ -104,6 +105,7 @@ private slots:
 private:
     std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
     QList<DialogMessage> messages;
 };
 
@@ -121,7 +123,8 @@ void tst_DeviceDialogs::init()
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");
     sim = std::make_shared<SimulatedAdapter>(config);
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     resetDeviceState();
     messages.clear();
 }
@@ -399,10 +402,10 @@ void tst_DeviceDialogs::infoEntryPointsWarn()
     showDeviceInformation(nullptr, InfoEntry::OpenDialog);
     showDeviceInformation(nullptr, InfoEntry::MainWindow);
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    sim->failCall(3);
+    faults->failCall(3);
     showDeviceInformation(nullptr, InfoEntry::OpenDialog);
     setLanguageIndex(0);
-    sim->failCall(3);
+    faults->failCall(3);
     showDeviceInformation(nullptr, InfoEntry::MainWindow);
 
     QCOMPARE(messages.size(), 4);
@@ -613,8 +616,8 @@ void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
 {
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    sim->setCallLogEnabled(true);
-    sim->clearLogs();
+    faults->setCallLogEnabled(true);
+    faults->clearLogs();
     whenModalAppears("ParaDialog", [](QWidget *para) {
         QCOMPARE(child<QComboBox>(para, "chCombo")->currentIndex(), 1);
         child<QComboBox>(para, "ABIT1Combo")->setCurrentIndex(2);
@@ -626,7 +629,7 @@ void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
     QVERIFY(!dialog.started[0]);
     QVERIFY(isChannelOpen(1));
     QCOMPARE(param(2, "ABIT1"), QStringLiteral("2"));
-    QCOMPARE(sim->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
     QVERIFY(child<QWidget>(&dialog, "pushButton_9")->isEnabled());
     QVERIFY(messages.isEmpty());
 }
@@ -636,8 +639,8 @@ void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
     setParam(1, "ABIT1", "3");
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    sim->setCallLogEnabled(true);
-    sim->clearLogs();
+    faults->setCallLogEnabled(true);
+    faults->clearLogs();
     whenModalAppears("ParaDialog", [](QWidget *para) {
         QCOMPARE(child<QComboBox>(para, "ABIT1Combo")->currentIndex(), 3);
         child<QComboBox>(para, "ABIT1Combo")->setCurrentIndex(5);
@@ -646,7 +649,7 @@ void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
     click(&dialog, "pushButton_2");
     QVERIFY(!dialog.started[0]);
     QVERIFY(!dialog.started[1]);
-    QVERIFY(sim->callLog().isEmpty());
+    QVERIFY(faults->callLog().isEmpty());
     QCOMPARE(param(1, "ABIT1"), QStringLiteral("3"));
 }
 
@@ -677,7 +680,7 @@ void tst_DeviceDialogs::openDlgStartFailureWarnsAndLeavesFlagUnset()
     setLanguageIndex(2);
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    sim->failCall(6);
+    faults->failCall(6);
     whenModalAppears("ParaDialog", [](QWidget *para) { click(para, "btnConfirm"); });
     click(&dialog, "pushButton_2");
     QVERIFY(!dialog.started[0]);

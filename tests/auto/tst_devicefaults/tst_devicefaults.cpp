@@ -147,7 +147,7 @@ void tst_DeviceFaults::startChannel1Job(MainWindow *w, const QString &count)
 // library calls: a call that was under way when the adapter went has returned by then.
 void tst_DeviceFaults::waitForReceiveCalls(int calls)
 {
-    auto total = [this] { return fixture->sim->callCount(13) + fixture->sim->callCount(15); };
+    auto total = [this] { return fixture->faults->callCount(13) + fixture->faults->callCount(15); };
     const uint64_t target = total() + uint64_t(calls);
     for (int i = 0; i < 100000 && total() < target; ++i)
         QThread::msleep(1);
@@ -176,6 +176,7 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
 {
     QFETCH(bool, idleUpdateBeforeSending);
     SimulatedAdapter &sim = *fixture->sim;
+    FaultyAdapter &faults = *fixture->faults;
     MainWindow *w = fixture->open();
     w->applyValue("1000000", 2); // every frame stays in the table
     const QString csv = fixture->path("/capture.csv");
@@ -194,7 +195,7 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     // empty (frames still in the transmit FIFO are lost with the adapter).
     const uint64_t sentBeforeUnplug = sim.wireSentFrames(0);
     QVERIFY(waitUntilTaken(0) && waitUntilTaken(1));
-    sim.unplug(); // what the adapter still held is gone with it
+    faults.unplug(); // what the adapter still held is gone with it
     // The job ends on its first failing transmit; the window's timers do not run meanwhile.
     QVERIFY(w->transmitThread(0)->wait(60000));
     const uint64_t sent = sim.transmittedFrames(0);
@@ -241,7 +242,7 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     QCOMPARE(w->findChild<QLabel *>("labelCh2RxCnt")->text(), QString::number(ids[2].size()));
 
     // Plugged in again, the adapter opens and the window receives as before.
-    sim.replug();
+    faults.replug();
     QVERIFY(openBothChannels());
     QVERIFY(queryDeviceInfo() != 0);
     w->applyOpenedChannels(started);
@@ -249,7 +250,7 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     QVERIFY(w->sendPanels()->isSendEnabled(0));
     CanRxRecord frame{};
     frame.id = 0x55;
-    QVERIFY(sim.injectFrame(1, frame));
+    QVERIFY(faults.injectFrame(1, frame));
     const uint64_t before = c.totals[Ch2Rx];
     QTRY_COMPARE_WITH_TIMEOUT(w->counters().totals[Ch2Rx], before + 1, 60000);
     w->updateRates();
@@ -286,7 +287,7 @@ void tst_DeviceFaults::transmitFailureInLongerJob()
     QVERIFY(openBothChannels());
     sendThread sender(0);
     JobRecorder recorder(sender);
-    fixture->sim->failCall(fd ? 14 : 12, failingCall);
+    fixture->faults->failCall(fd ? 14 : 12, failingCall);
     const uint8_t data[2] = {0xA5, 0x5A};
     sender.setSendData(0x100, true, 0, fd, false, data, 2, false, count, perCall, 0, 0, 0);
     sender.start();
@@ -326,9 +327,10 @@ void tst_DeviceFaults::receiveCountOutOfRange()
     QFETCH(uint, rawCount);
     QFETCH(bool, overfull);
     SimulatedAdapter &sim = *fixture->sim;
+    FaultyAdapter &faults = *fixture->faults;
     QVERIFY(openBothChannels());
     recvThread receiver(0);
-    sim.setReceiveResultOverride(rawCount);
+    faults.setReceiveResultOverride(rawCount);
     receiver.start();
     if (overfull) {
         for (int i = 0; i < 100000 && pendingCount() < 4000; ++i)
@@ -346,12 +348,12 @@ void tst_DeviceFaults::receiveCountOutOfRange()
         QVERIFY(taken.isEmpty());
     }
 
-    sim.clearReceiveResultOverride();
+    faults.clearReceiveResultOverride();
     CanRxRecord frame{};
     frame.id = 0x123;
     frame.length = 1;
     frame.data[0] = 0x42;
-    QVERIFY(sim.injectFrame(0, frame));
+    QVERIFY(faults.injectFrame(0, frame));
     receiver.start();
     QList<ModelItem> later;
     for (int i = 0; i < 100000 && later.isEmpty(); ++i) {
@@ -370,8 +372,9 @@ void tst_DeviceFaults::receiveCountOutOfRange()
 void tst_DeviceFaults::openRecoversThroughDeviceMenu()
 {
     SimulatedAdapter &sim = *fixture->sim;
+    FaultyAdapter &faults = *fixture->faults;
     MainWindow *w = fixture->open();
-    sim.failFirstOpen();
+    faults.failFirstOpen();
     whenModalAppears("OpenDlg", [](QWidget *dialog) {
         dialog->findChild<QPushButton *>("pushButton")->click(); // open
         whenModalAppears("ParaDialog", [](QWidget *para) {
@@ -384,8 +387,8 @@ void tst_DeviceFaults::openRecoversThroughDeviceMenu()
 
     QVERIFY(fixture->messages.isEmpty());
     QVERIFY(isDeviceOpen());
-    QCOMPARE(sim.callCount(1), uint64_t(2));  // open, failed then succeeded
-    QCOMPARE(sim.callCount(64), uint64_t(1)); // the recovery call between them
+    QCOMPARE(faults.callCount(1), uint64_t(2));  // open, failed then succeeded
+    QCOMPARE(faults.callCount(64), uint64_t(1)); // the recovery call between them
     QVERIFY(isChannelOpen(0));
     QVERIFY(w->receiveThread(0)->isRunning());
     QVERIFY(w->sendPanels()->isSendEnabled(0));

@@ -3,6 +3,7 @@
 #include "device/adapterconfig.h"
 #include "device/devicelayer.h"
 #include "device/simulatedadapter.h"
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ private:
 
     QTemporaryDir m_home;
     std::shared_ptr<SimulatedAdapter> m_sim;
+    std::shared_ptr<FaultyAdapter> m_faults; // the backend installed: m_sim behind the test hooks
 };
 
 void tst_DeviceLayer::initTestCase()
@@ -69,8 +71,9 @@ void tst_DeviceLayer::init()
     SimulatorConfig config;
     config.updateDelayMs = 0;
     m_sim = std::make_shared<SimulatedAdapter>(config);
-    setVendorBackend(m_sim);
-    m_sim->setCallLogEnabled(true);
+    m_faults = std::make_shared<FaultyAdapter>(m_sim);
+    setVendorBackend(m_faults);
+    m_faults->setCallLogEnabled(true);
 }
 
 void tst_DeviceLayer::cleanup()
@@ -97,35 +100,35 @@ void tst_DeviceLayer::firstUseInstallsConfiguredBackend()
 
 void tst_DeviceLayer::openRetriesOnceAfterRecovery()
 {
-    m_sim->failFirstOpen();
+    m_faults->failFirstOpen();
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
     QVERIFY(isDeviceOpen());
     QVERIFY(deviceState().propertyTable.load() != nullptr);
-    QCOMPARE(m_sim->callLog(), (QVector<int>{1, 64, 1, 16}));
+    QCOMPARE(m_faults->callLog(), (QVector<int>{1, 64, 1, 16}));
 }
 
 void tst_DeviceLayer::openFailsWhenBothAttemptsFail()
 {
     QVERIFY(!openDevice(FerruleDeviceType, 5, 0)); // no adapter at index 5
     QVERIFY(!isDeviceOpen());
-    QCOMPARE(m_sim->callLog(), (QVector<int>{1, 64, 1}));
+    QCOMPARE(m_faults->callLog(), (QVector<int>{1, 64, 1}));
 }
 
 void tst_DeviceLayer::openWhileOpenMakesNoCall()
 {
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    m_sim->clearLogs();
+    m_faults->clearLogs();
     QVERIFY(!openDevice(FerruleDeviceType, 0, 0));
-    QVERIFY(m_sim->callLog().isEmpty());
+    QVERIFY(m_faults->callLog().isEmpty());
     QVERIFY(isDeviceOpen());
 }
 
 void tst_DeviceLayer::openWithoutPropertyTableClosesAgain()
 {
-    m_sim->failCall(16);
+    m_faults->failCall(16);
     QVERIFY(!openDevice(FerruleDeviceType, 0, 0));
     QVERIFY(!isDeviceOpen());
-    QCOMPARE(m_sim->callLog(), (QVector<int>{1, 16, 2}));
+    QCOMPARE(m_faults->callLog(), (QVector<int>{1, 16, 2}));
     QVERIFY(openDevice(FerruleDeviceType, 0, 0)); // the adapter was really closed
 }
 
@@ -134,9 +137,9 @@ void tst_DeviceLayer::closeClearsState()
     openAndStartBoth();
     queryDeviceInfo();
     QVERIFY(!deviceState().infoText.isEmpty());
-    m_sim->clearLogs();
+    m_faults->clearLogs();
     closeDevice();
-    QCOMPARE(m_sim->callLog(), QVector<int>{2}); // channels are not reset first
+    QCOMPARE(m_faults->callLog(), QVector<int>{2}); // channels are not reset first
     QVERIFY(!isDeviceOpen());
     QVERIFY(!isChannelOpen(0));
     QVERIFY(!isChannelOpen(1));
@@ -149,14 +152,14 @@ void tst_DeviceLayer::closeClearsState()
 void tst_DeviceLayer::setBaudRateStopsAtArbitrationFailure()
 {
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    m_sim->clearLogs();
-    m_sim->failCall(33);
+    m_faults->clearLogs();
+    m_faults->failCall(33);
     QVERIFY(!setBaudRate(1, 500000, 2000000));
-    QCOMPARE(m_sim->callLog(), QVector<int>{33});
-    m_sim->failCall(34);
+    QCOMPARE(m_faults->callLog(), QVector<int>{33});
+    m_faults->failCall(34);
     QVERIFY(!setBaudRate(1, 500000, 2000000));
     QVERIFY(setBaudRate(1, 500000, 2000000));
-    QCOMPARE(m_sim->callCount(34), 2u);
+    QCOMPARE(m_faults->callCount(34), 2u);
 }
 
 void tst_DeviceLayer::propertyPathsAndValues()
@@ -167,7 +170,7 @@ void tst_DeviceLayer::propertyPathsAndValues()
     QVERIFY(clearFilter(0));
     QVERIFY(setFilter(1, 1, QStringLiteral("0x100"), QStringLiteral("0x1FF")));
     QVERIFY(ackFilter(1));
-    QCOMPARE(m_sim->propertyLog(),
+    QCOMPARE(m_faults->propertyLog(),
              (QStringList{QStringLiteral("1/baud_rate_custom=1.0M,80%;4.0M,µ"), "0/filter_clear=0",
                           "1/filter_mode=1", "1/filter_start=0x100", "1/filter_end=0x1FF",
                           "1/filter_ack=0"}));
@@ -187,10 +190,10 @@ void tst_DeviceLayer::setFilterStopsAtFirstFailure()
     QFETCH(QByteArray, failing);
     QFETCH(int, writes);
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    m_sim->failProperty(failing);
+    m_faults->failProperty(failing);
     QVERIFY(!setFilter(0, 0, QStringLiteral("0x100"), QStringLiteral("0x1FF")));
-    QCOMPARE(m_sim->propertyLog().size(), writes);
-    QVERIFY(m_sim->propertyLog().last().startsWith("0/" + failing));
+    QCOMPARE(m_faults->propertyLog().size(), writes);
+    QVERIFY(m_faults->propertyLog().last().startsWith("0/" + failing));
 }
 
 void tst_DeviceLayer::initCanStoresHandleEvenWhenZero()
@@ -201,7 +204,7 @@ void tst_DeviceLayer::initCanStoresHandleEvenWhenZero()
     QCOMPARE(deviceState().initConfig.channelType, 1u);
     QCOMPARE(deviceState().initConfig.workMode, uint8_t(1));
     QCOMPARE(deviceState().initConfig.workMode2, uint8_t(1));
-    m_sim->failCall(5);
+    m_faults->failCall(5);
     QVERIFY(!initCan(1, 0));
     QVERIFY(!isChannelOpen(1));
 }
@@ -209,7 +212,7 @@ void tst_DeviceLayer::initCanStoresHandleEvenWhenZero()
 void tst_DeviceLayer::resetCanFailureKeepsHandle()
 {
     openAndStartBoth();
-    m_sim->failCall(7);
+    m_faults->failCall(7);
     QVERIFY(!resetCan(0));
     QVERIFY(isChannelOpen(0));
     QVERIFY(resetCan(0));
@@ -267,7 +270,7 @@ void tst_DeviceLayer::deviceInfo()
     const QString line = QStringLiteral("SN:FR2X20260001, DriverLib:V1.17, Firmware:V2.11");
     QCOMPARE(deviceState().infoText, line);
     QCOMPARE(deviceInfoText(), line);
-    m_sim->unplug();
+    m_faults->unplug();
     QVERIFY(deviceInfoText().isEmpty());
     QCOMPARE(queryDeviceInfo(), uint16_t(0));
     QCOMPARE(deviceState().infoText, line); // left unchanged
@@ -279,7 +282,7 @@ void tst_DeviceLayer::readBoardInfoZeroedOnFailure()
     BoardInfo info = readBoardInfo();
     QCOMPARE(info.channelCount, uint8_t(2));
     QCOMPARE(QByteArray(info.hardwareType), QByteArray("Ferrule-2X"));
-    m_sim->failCall(3);
+    m_faults->failCall(3);
     info = readBoardInfo();
     const BoardInfo zero{};
     QCOMPARE(std::memcmp(&info, &zero, sizeof(info)), 0);
@@ -292,8 +295,8 @@ void tst_DeviceLayer::transmitSucceedsOnlyOnResultOne()
     CanFdTxRecord fdFrames[5]{};
     QVERIFY(transmitCan(0, frames, 5));
     QVERIFY(transmitCanFd(0, fdFrames, 5));
-    m_sim->failCall(12);
-    m_sim->failCall(14);
+    m_faults->failCall(12);
+    m_faults->failCall(14);
     QVERIFY(!transmitCan(0, frames, 5));
     QVERIFY(!transmitCanFd(0, fdFrames, 5));
     QVERIFY(resetCan(1));
@@ -318,7 +321,7 @@ void tst_DeviceLayer::receiveCountClamped()
     openAndStartBoth();
     std::vector<CanRxRecord> classic(1000);
     std::vector<CanFdRxRecord> fd(1000);
-    m_sim->setReceiveResultOverride(raw);
+    m_faults->setReceiveResultOverride(raw);
     QCOMPARE(receiveCan(0, classic.data(), 1000, 0), count);
     QCOMPARE(receiveCanFd(0, fd.data(), 1000, 0), count);
 }
@@ -346,7 +349,7 @@ void tst_DeviceLayer::enterUpdateMode()
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:0");
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:1");
     QVERIFY(::enterUpdateMode(0));
-    QCOMPARE(m_sim->callLog(), (QVector<int>{1, 16, 32}));
+    QCOMPARE(m_faults->callLog(), (QVector<int>{1, 16, 32}));
     QVERIFY(m_sim->isInUpdateMode());
     QVERIFY(QDir(m_sim->updateVolumePath()).exists());
 
@@ -354,12 +357,16 @@ void tst_DeviceLayer::enterUpdateMode()
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:0");
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:0");
     QVERIFY(!::enterUpdateMode(0)); // in update mode the adapter does not open
-    m_sim->replug();
+    // A file that is no image on its volume: the adapter restarts with its old firmware.
+    QFile notAnImage(m_sim->updateVolumePath() + "/firmware.bin");
+    QVERIFY(notAnImage.open(QIODevice::WriteOnly));
+    notAnImage.write("not an image");
+    notAnImage.close();
 
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:1");
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:1");
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    m_sim->failCall(32);
+    m_faults->failCall(32);
     QVERIFY(!::enterUpdateMode(0));
 }
 

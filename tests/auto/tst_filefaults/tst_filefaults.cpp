@@ -258,7 +258,7 @@ void tst_FileFaults::replaySkipsRowsTheAdapterRefused()
             csvRow(i + 1, "10:00:00.000", QByteArray("0x" + QByteArray::number(0x10 + i, 16)),
                    "标准帧", 1, "CAN", "01 ");
     fixture->writeFile("/five.csv", content);
-    fixture->sim->failCall(12, 3);
+    fixture->faults->failCall(12, 3);
     const Replay r = replay(fixture->path("/five.csv"), 1);
     QCOMPARE(idsOf(r.queued), QList<uint32_t>({0x10, 0x11, 0x13, 0x14}));
     QCOMPARE(r.log.size(), 2); // start and completion, no line per row
@@ -290,12 +290,13 @@ void tst_FileFaults::replayEndsWhenAdapterRefusesEveryRow()
         content += csvRow(i + 1, "10:00:00.000", "0x7", "标准帧", 1, "CAN", "01 ");
     fixture->writeFile("/rows.csv", content);
     SimulatedAdapter &sim = *fixture->sim;
+    FaultyAdapter &faults = *fixture->faults;
     const Replay r = replay(fixture->path("/rows.csv"), repeat, [&] {
         if (!unplugged)
             return;
         for (int i = 0; i < 100000 && sim.transmittedFrames(0) < 20; ++i)
             QThread::msleep(1);
-        sim.unplug();
+        faults.unplug();
     });
     QCOMPARE(r.ends, QList<uint>({0, 1}));
     QCOMPARE(r.log.last(), QString("文件发送错误！"));

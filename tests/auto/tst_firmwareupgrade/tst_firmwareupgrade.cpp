@@ -1,6 +1,7 @@
 // Firmware upgrade with the simulated adapter: the offer after opening, the switch to
 // update mode and the once-a-second attempts to deliver the image, driven tick by tick.
 
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/modalhelper.h"
 #include "tests/shared/testsetup.h"
 
@@ -64,6 +65,7 @@ private:
 
     std::unique_ptr<TestHome> home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
     std::unique_ptr<UpdateDlg> dialog;
     QList<DialogMessage> messages;
     int quits = 0;
@@ -84,7 +86,8 @@ void tst_FirmwareUpgrade::init()
     SimulatorConfig config;
     config.updateDelayMs = 3600 * 1000; // tests mount the volume themselves
     sim = std::make_shared<SimulatedAdapter>(config);
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     resetDeviceState();
     messages.clear();
     quits = 0;
@@ -226,7 +229,7 @@ void tst_FirmwareUpgrade::staleImageOnVolumeIsReplaced()
 
 void tst_FirmwareUpgrade::failedSwitchReportsFailure()
 {
-    sim->failCall(32);
+    faults->failCall(32);
     UpdateDlg *upgrade = startedUpgrade(imagePath);
     QVERIFY(upgrade);
     QVERIFY(!sim->isInUpdateMode());
@@ -300,7 +303,8 @@ void tst_FirmwareUpgrade::builtInImageOfferedOnlyWhenPresent()
         config.firmwareVersion = 0x200;
         return config;
     }());
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     QVERIFY(QFile::remove(imagePath));
     // No image in the folder: the adapter is never switched into update mode for nothing.
     QCOMPARE(openingOffersUpgrade(), QString());

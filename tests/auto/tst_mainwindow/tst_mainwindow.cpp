@@ -183,7 +183,7 @@ void tst_MainWindow::deviceTitleAndVanishingDevice()
     w->updateRates();
     QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - "));
     w->logText()->clear();
-    fixture->sim->unplug();
+    fixture->faults->unplug();
     w->updateRates();
     QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
     QVERIFY(!isDeviceOpen());

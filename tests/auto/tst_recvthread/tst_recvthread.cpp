@@ -3,6 +3,7 @@
 #include "receive/pendingframes.h"
 #include "receive/recvthread.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 
 #include <QDeadlineTimer>
@@ -49,6 +50,7 @@ private:
 
     TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
     std::unique_ptr<recvThread> thread;
 };
 
@@ -63,7 +65,8 @@ void tst_RecvThread::init()
     writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
     sim = std::make_shared<SimulatedAdapter>();
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     QVERIFY(openBothChannels());
     takePending();
     thread = std::make_unique<recvThread>(1);
@@ -115,7 +118,7 @@ void tst_RecvThread::injectClassic(uint32_t word)
 {
     CanRxRecord r{};
     r.id = word;
-    QVERIFY(sim->injectFrame(1, r));
+    QVERIFY(faults->injectFrame(1, r));
 }
 
 void tst_RecvThread::injectFd(uint32_t word, uint8_t flags)
@@ -123,7 +126,7 @@ void tst_RecvThread::injectFd(uint32_t word, uint8_t flags)
     CanFdRxRecord r{};
     r.id = word;
     r.flags = flags;
-    QVERIFY(sim->injectFrame(1, r));
+    QVERIFY(faults->injectFrame(1, r));
 }
 
 void tst_RecvThread::frameFromOtherChannelArrivesFormatted()

@@ -5,6 +5,7 @@
 #include "receive/recvthread.h"
 #include "record/csvformat.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/sendthread.h"
 
@@ -71,6 +72,7 @@ private:
 
     TestHome home;
     std::shared_ptr<SimulatedAdapter> sim;
+    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
     std::unique_ptr<sendThread> sender;
 };
 
@@ -83,7 +85,8 @@ void tst_SendThread::init()
 {
     setLanguageIndex(0);
     sim = std::make_shared<SimulatedAdapter>();
-    setVendorBackend(sim);
+    faults = std::make_shared<FaultyAdapter>(sim);
+    setVendorBackend(faults);
     QVERIFY(openBothChannels());
     takePending();
     sender = std::make_unique<sendThread>(0);
@@ -387,7 +390,7 @@ void tst_SendThread::transmitFailure()
     QFETCH(int, failingCall);
     QFETCH(int, frames);
     setLanguageIndex(language);
-    sim->failCall(fd ? 14 : 12, failingCall);
+    faults->failCall(fd ? 14 : 12, failingCall);
     sender->setSendData(0x10, false, 0, fd, false, nullptr, 0, false, count, 1, 0, 0, 0);
     const Job job = run(*sender);
     QTEST(QStringList(job.log.mid(1)), "endLog");
