@@ -5,7 +5,7 @@
 // and recording, the device opened and both channels started with their stored
 // parameters, and both receive threads running.
 
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // channel's flood mix (a wire at 100 % load) and of single frame shapes, from the exact
 // bit counts the simulator uses.
 
-#include "device/simtrafficsource.h"
+#include "device/sim/simtrafficsource.h"
 
 #include <cstdint>
 

@@ -11,7 +11,7 @@
 // the 99th percentile of |period - setting|; and the CPU time of the list-send thread.
 
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "transmit/listsendthread.h"
 #include "transmit/sendthread.h"

@@ -6,7 +6,7 @@
 
 #include "bench/benchmetrics.h"
 #include "bench/recordingcheck.h"
-#include "device/simtrafficsource.h"
+#include "device/sim/simtrafficsource.h"
 
 #include <QElapsedTimer>
 #include <QObject>

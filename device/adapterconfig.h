@@ -17,7 +17,7 @@
 // (nodes/flood), LARKSPUR_SIM_RATE.
 
 #include "device/serialbus/serialbusbackend.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "device/vendorapi.h"
 
 #include <QString>

@@ -10,23 +10,4 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/canframebits.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.h
     ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simringbuffer.h
-    ${CMAKE_CURRENT_LIST_DIR}/simrxqueue.h
-    ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.h
-    ${CMAKE_CURRENT_LIST_DIR}/simacceptancefilter.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simclock.h
-    ${CMAKE_CURRENT_LIST_DIR}/simclock.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simwireframe.h
-    ${CMAKE_CURRENT_LIST_DIR}/simnodes.h
-    ${CMAKE_CURRENT_LIST_DIR}/simnodes.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simwire.h
-    ${CMAKE_CURRENT_LIST_DIR}/simwire.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simchannel.h
-    ${CMAKE_CURRENT_LIST_DIR}/simchannel.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simtrafficsource.h
-    ${CMAKE_CURRENT_LIST_DIR}/simtrafficsource.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simupdatevolume.h
-    ${CMAKE_CURRENT_LIST_DIR}/simupdatevolume.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simulatedadapter.h
-    ${CMAKE_CURRENT_LIST_DIR}/simulatedadapter.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/simulatedadaptertraffic.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/canerrorframe.h)

@@ -2,7 +2,7 @@
 
 #include "device/adapterconfig.h"
 #include "device/serialbus/serialbusbackend.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "device/volumelist.h"
 
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 
 #include <QDir>
 #include <QStorageInfo>

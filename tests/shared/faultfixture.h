@@ -7,7 +7,7 @@
 #include "app/mainwindow.h"
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"

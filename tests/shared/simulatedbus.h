@@ -3,7 +3,7 @@
 // The simulated Ferrule-2X on a virtual bus clock, opened with both channels started,
 // for tests that drive the simulator through the vendor interface.
 
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "tests/shared/virtualsimclock.h"
 
 #include <cstring>

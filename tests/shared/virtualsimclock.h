@@ -4,7 +4,7 @@
 // it (a transmit waiting for FIFO room, a receive waiting for a frame) moves it straight
 // to the time waited for, so bus time passes without the test ever sleeping.
 
-#include "device/simclock.h"
+#include "device/sim/simclock.h"
 
 #include <atomic>
 

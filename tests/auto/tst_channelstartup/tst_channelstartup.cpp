@@ -4,7 +4,7 @@
 
 #include "device/channelstartup.h"
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"

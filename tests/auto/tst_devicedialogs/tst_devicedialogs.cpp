@@ -16,7 +16,7 @@
 #include "device/opendlg.h"
 #include "device/paradialog.h"
 #include "device/serialbus/serialbusbackend.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "settings/settingsstore.h"
 
 #include <QCheckBox>

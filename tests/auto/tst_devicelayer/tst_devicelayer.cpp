@@ -2,7 +2,7 @@
 
 #include "device/adapterconfig.h"
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "tests/shared/faultyadapter.h"
 #include "tests/shared/testsetup.h"
 

@@ -3,7 +3,7 @@
 
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/frameformat.h"
 #include "receive/pendingframes.h"
 #include "record/csvformat.h"

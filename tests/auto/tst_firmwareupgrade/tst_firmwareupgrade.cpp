@@ -9,7 +9,7 @@
 #include "device/dialognotifier.h"
 #include "device/firmwareimage.h"
 #include "device/opendlg.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "device/updatedlg.h"
 #include "settings/settingsstore.h"
 

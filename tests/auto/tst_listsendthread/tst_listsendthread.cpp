@@ -3,7 +3,7 @@
 // others keep running, and every sent frame in the pending-frame queue as Tx.
 
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/testsetup.h"

@@ -7,7 +7,7 @@
 #include "database/itemframe.h"
 #include "database/signalcodec.h"
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/testsetup.h"

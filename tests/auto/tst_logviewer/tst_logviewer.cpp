@@ -9,7 +9,7 @@
 #include "app/mainmenus.h"
 #include "app/mainwindow.h"
 #include "database/signaldatabases.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "logview/logsignalplot.h"
 #include "logview/logtablemodel.h"
 #include "logview/logviewer.h"

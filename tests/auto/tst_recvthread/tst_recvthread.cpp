@@ -1,5 +1,5 @@
 #include "device/devicelayer.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/pendingframes.h"
 #include "receive/recvthread.h"
 #include "settings/settingsstore.h"

@@ -11,7 +11,7 @@
 #include "database/signalwatchwindow.h"
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "receive/mytablemodel.h"
 #include "receive/pendingframes.h"
 #include "tests/shared/testsetup.h"

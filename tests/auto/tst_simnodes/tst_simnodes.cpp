@@ -4,7 +4,7 @@
 
 #include "device/adapterconfig.h"
 #include "device/canerrorframe.h"
-#include "device/simnodes.h"
+#include "device/sim/simnodes.h"
 #include "tests/shared/simulatedbus.h"
 #include "tests/shared/testsetup.h"
 

@@ -3,7 +3,7 @@
 
 #include "device/adapterconfig.h"
 #include "device/firmwareimage.h"
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 #include "tests/shared/simulatedbus.h"
 
 #include <QDir>

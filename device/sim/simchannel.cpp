@@ -1,4 +1,4 @@
-#include "device/simchannel.h"
+#include "device/sim/simchannel.h"
 
 #include <QRegularExpression>
 

@@ -13,8 +13,8 @@
 //
 // Not thread-safe: the simulated adapter calls it under its bus mutex.
 
-#include "device/simnodes.h"
-#include "device/simwireframe.h"
+#include "device/sim/simnodes.h"
+#include "device/sim/simwireframe.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -14,7 +14,7 @@
 // A message whose previous instance has not yet won the wire when the next one is due
 // skips that instance (a node's transmit buffer holds one frame per message).
 
-#include "device/simwireframe.h"
+#include "device/sim/simwireframe.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "device/simupdatevolume.h"
+#include "device/sim/simupdatevolume.h"
 
 #include "device/firmwareimage.h"
 

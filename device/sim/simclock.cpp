@@ -1,4 +1,4 @@
-#include "device/simclock.h"
+#include "device/sim/simclock.h"
 
 #include <chrono>
 

@@ -1,6 +1,6 @@
 // Simulated adapter: the flood generator and the nodes' switch.
 
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 
 #include <chrono>
 

@@ -47,12 +47,12 @@
 // Only one device is open at a time; the indexes 0 .. presentDevices-1 answer an open.
 // Everything may be called from several threads at once.
 
-#include "device/simchannel.h"
-#include "device/simclock.h"
-#include "device/simnodes.h"
-#include "device/simtrafficsource.h"
-#include "device/simupdatevolume.h"
-#include "device/simwire.h"
+#include "device/sim/simchannel.h"
+#include "device/sim/simclock.h"
+#include "device/sim/simnodes.h"
+#include "device/sim/simtrafficsource.h"
+#include "device/sim/simupdatevolume.h"
+#include "device/sim/simwire.h"
 #include "device/vendorapi.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "device/simtrafficsource.h"
+#include "device/sim/simtrafficsource.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 // One channel of the simulated adapter: its bus timing, work mode and acceptance filter
 // (guarded by the adapter's bus mutex), its run state and its two receive queues.
 
-#include "device/simacceptancefilter.h"
-#include "device/simrxqueue.h"
+#include "device/sim/simacceptancefilter.h"
+#include "device/sim/simrxqueue.h"
 #include "device/vendorapi.h"
 
 #include <QByteArray>

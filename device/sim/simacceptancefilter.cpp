@@ -1,4 +1,4 @@
-#include "device/simacceptancefilter.h"
+#include "device/sim/simacceptancefilter.h"
 
 #include "device/vendorapi.h"
 

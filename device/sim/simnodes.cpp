@@ -1,4 +1,4 @@
-#include "device/simnodes.h"
+#include "device/sim/simnodes.h"
 
 #include "device/canframebits.h"
 

@@ -1,4 +1,4 @@
-#include "device/simulatedadapter.h"
+#include "device/sim/simulatedadapter.h"
 
 #include "device/adapterconfig.h"
 #include "device/canerrorframe.h"

@@ -1,4 +1,4 @@
-#include "device/simwire.h"
+#include "device/sim/simwire.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // buffer behind its own mutex, so the bus side and the reading thread never race.
 // Records that find the queue full are dropped and counted.
 
-#include "device/simringbuffer.h"
+#include "device/sim/simringbuffer.h"
 
 #include <atomic>
 #include <chrono>
