@@ -1,7 +1,7 @@
 # Corpus replay of every fuzz target, built with the normal compiler and run as a test in
 # every configuration (normal, ASan/UBSan). The libFuzzer builds are in fuzz/CMakeLists.txt.
 set(LARKSPUR_FUZZ_TARGETS settings company csvrow filterlist firmwarename listsend
-    logcandump logasc logblf logtrc logcsv dbc)
+    logcandump logasc logblf logtrc logcsv dbc simnodes)
 foreach(target ${LARKSPUR_FUZZ_TARGETS})
     add_executable(fuzzreplay_${target}
         ${CMAKE_SOURCE_DIR}/fuzz/targets/fuzz_${target}.cpp
