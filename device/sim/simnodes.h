@@ -39,8 +39,8 @@ struct SimNodeMessage
     static bool parse(const QString &line, SimNodeMessage *message, QString *error);
 };
 
-// The default list: a few dozen messages at roughly 30 % load of a 500 kbit/s / 2 Mbit/s
-// bus, as lines in the format above.
+// The default list: fifty messages at roughly 30 % load of a wire at the default rates
+// (1 Mbit/s, 5 Mbit/s), as lines in the format above.
 QStringList defaultSimNodeLines();
 // Parses lines, skipping (and naming in *errors) those that are not valid.
 std::vector<SimNodeMessage> parseSimNodeLines(const QStringList &lines, QStringList *errors);
