@@ -22,7 +22,8 @@ BusMaximum BusMaximum::forBench(SimTrafficMix mix)
         const bool fd = source.next(0, frame);
         const bool brs = fd && (frame.flags & 1);
         const CanFrameBits bits(frame.id, frame.length, frame.data, fd, brs);
-        totalNs += double(bits.durationNs(max.arbitrationRate, brs ? max.dataRate : max.arbitrationRate));
+        totalNs +=
+            double(bits.durationNs(max.arbitrationRate, brs ? max.dataRate : max.arbitrationRate));
     }
     max.mixFramesPerS = 1e9 * MixSample / totalNs;
     return max;
@@ -32,7 +33,8 @@ double BusMaximum::framesPerS(uint32_t idWord, uint8_t length, const uint8_t *da
                               bool bitRateSwitch) const
 {
     const CanFrameBits bits(idWord, length, data, fd, bitRateSwitch);
-    return 1e9 / double(bits.durationNs(arbitrationRate, bitRateSwitch ? dataRate : arbitrationRate));
+    return 1e9 /
+           double(bits.durationNs(arbitrationRate, bitRateSwitch ? dataRate : arbitrationRate));
 }
 
 void BusMaximum::report(BenchReport &out) const

@@ -16,15 +16,14 @@ constexpr int TableRows = 1000000;
 constexpr int BurstRows = 6000;
 constexpr double MaxBytesPerClassicRow = 400;
 constexpr double MaxRefreshMs = 20;
-constexpr double MinEndlessShareOfBus = 0.95; // an endless job at interval 0 fills the bus
+constexpr double MinEndlessShareOfBus = 0.95;  // an endless job at interval 0 fills the bus
 constexpr double MaxEndlessShareOfBus = 1.001; // and never outruns it
 constexpr double MaxCyclicErrorPercent = 1;
 constexpr double MaxReplayDriftMs = 1;
 
 } // namespace
 
-Targets::Targets(BenchReport &report, const BusMaximum &busMaximum)
-    : out(report), bus(busMaximum)
+Targets::Targets(BenchReport &report, const BusMaximum &busMaximum) : out(report), bus(busMaximum)
 {
 }
 

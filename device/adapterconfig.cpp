@@ -48,7 +48,10 @@ QByteArray defaultNodesSection()
                       "; counter|random|constant:<hex>\n";
     const QStringList lines = defaultSimNodeLines();
     for (int i = 0; i < lines.size(); ++i)
-        text += QStringLiteral("Message%1=%2\n").arg(i + 1, 2, 10, QLatin1Char('0')).arg(lines[i]).toLatin1();
+        text += QStringLiteral("Message%1=%2\n")
+                    .arg(i + 1, 2, 10, QLatin1Char('0'))
+                    .arg(lines[i])
+                    .toLatin1();
     return text;
 }
 
@@ -112,8 +115,8 @@ SimulatorConfig readSimulator(QSettings &ini, const QString &path)
     config.trafficRate = numberFrom(rate, config.trafficRate);
     const QString mode =
         environmentOr("LARKSPUR_SIM_MODE", ini.value("TrafficMode").toString()).toLower();
-    config.trafficMode = mode == QLatin1String("flood") ? SimTrafficMode::Flood
-                                                        : SimTrafficMode::Nodes;
+    config.trafficMode =
+        mode == QLatin1String("flood") ? SimTrafficMode::Flood : SimTrafficMode::Nodes;
     config.trafficMix = simTrafficMixFromText(ini.value("TrafficMix").toString());
     config.presentDevices = numberFrom(ini.value("Devices").toString(), config.presentDevices);
     config.seed = numberFrom(ini.value("Seed").toString(), uint32_t(config.seed));

@@ -11,8 +11,7 @@ constexpr uint32_t DefaultDataRate = 2000000;
 // ("1.0M", "500k", "500000"); numbers of a percentage or below 1,000 bit/s do not count.
 QVector<uint32_t> ratesIn(const QByteArray &text)
 {
-    static const QRegularExpression number(
-        QStringLiteral("(\\d+(?:\\.\\d+)?)\\s*([kKmM%]?)"));
+    static const QRegularExpression number(QStringLiteral("(\\d+(?:\\.\\d+)?)\\s*([kKmM%]?)"));
     QVector<uint32_t> rates;
     auto it = number.globalMatch(QString::fromLatin1(text));
     while (it.hasNext()) {
@@ -20,7 +19,9 @@ QVector<uint32_t> ratesIn(const QByteArray &text)
         const QString unit = match.captured(2).toLower();
         if (unit == QLatin1String("%"))
             continue;
-        const double scale = unit == QLatin1String("k") ? 1e3 : unit == QLatin1String("m") ? 1e6 : 1;
+        const double scale = unit == QLatin1String("k")   ? 1e3
+                             : unit == QLatin1String("m") ? 1e6
+                                                          : 1;
         const double rate = match.captured(1).toDouble() * scale;
         if (rate >= 1000 && rate <= 16e6)
             rates.append(uint32_t(rate + 0.5));

@@ -200,7 +200,8 @@ void SimNodeSchedule::release(uint64_t nowNs, std::vector<SimWireFrame> &pool)
                 pool.push_back(instanceOf(i, state.dueNs));
             state.pending = true;
             ++state.instances;
-            const uint64_t jitter = message.jitterUs ? nextRandom() % (message.jitterUs * 1000ull) : 0;
+            const uint64_t jitter =
+                message.jitterUs ? nextRandom() % (message.jitterUs * 1000ull) : 0;
             state.dueNs += uint64_t(message.periodUs) * 1000 + jitter;
         }
     }
@@ -242,7 +243,8 @@ SimWireFrame SimNodeSchedule::instanceOf(size_t index, uint64_t dueNs)
     const CanFrameBits bits(rx.id, rx.length, rx.data, frame.fd, message.bitRateSwitch);
     frame.durationNs =
         bits.durationNs(m_arbitrationRate, message.bitRateSwitch ? m_dataRate : m_arbitrationRate);
-    frame.endOfFrameNs = frame.durationNs - (3 * 1000000000ull + m_arbitrationRate / 2) / m_arbitrationRate;
+    frame.endOfFrameNs =
+        frame.durationNs - (3 * 1000000000ull + m_arbitrationRate / 2) / m_arbitrationRate;
     frame.arbitrationKey = SimWireFrame::arbitrationKeyOf(rx.id, frame.fd);
     return frame;
 }

@@ -1,8 +1,8 @@
 #include "device/sim/simulatedadapter.h"
 
 #include "device/adapterconfig.h"
-#include "device/canerrorframe.h"
 #include "device/cancarryrule.h"
+#include "device/canerrorframe.h"
 #include "device/canframebits.h"
 #include "settings/resourcepaths.h"
 

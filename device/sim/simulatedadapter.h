@@ -31,9 +31,9 @@
 // does not fit waits for the wire to make room (for the batch and 64 frames more, or the
 // whole FIFO) and then queues the whole batch; it gives up (result 0, nothing of the
 // batch queued) when the channel is reset or stopped meanwhile, or after 5 s of bus time
-// (never reached while the wire runs: 512 frames drain in under 3 s even at 125 kbit/s). A frame that finds its receive FIFO
-// full is dropped (the newest frames are lost, the oldest kept) and counted per channel
-// (droppedFrames).
+// (never reached while the wire runs: 512 frames drain in under 3 s even at 125 kbit/s). A frame
+// that finds its receive FIFO full is dropped (the newest frames are lost, the oldest kept) and
+// counted per channel (droppedFrames).
 //
 // Bit rates: the set arbitration and data rates, or those read from a custom bit-rate
 // text (the first two rates in it, such as "1.0M" / "500k" / "500000"); a channel without
@@ -84,13 +84,13 @@ struct SimulatorConfig
     uint32_t trafficRate = 200; // flood: generated frames per second and channel
     SimTrafficMix trafficMix = SimTrafficMix::Mixed; // flood
     uint64_t seed = 1;
-    size_t queueLimit = 4096;  // receive FIFO depth per channel and kind (classic, CAN FD)
-    size_t txFifoDepth = 512;  // transmit FIFO depth per channel
-    bool separateWires = false; // each channel on a wire of its own
+    size_t queueLimit = 4096;        // receive FIFO depth per channel and kind (classic, CAN FD)
+    size_t txFifoDepth = 512;        // transmit FIFO depth per channel
+    bool separateWires = false;      // each channel on a wire of its own
     std::shared_ptr<SimClock> clock; // bus clock; null = the steady clock
-    int updateDelayMs = 1500;    // until the update volume appears
-    QString configPath;          // INI file keeping FirmwareVersion; empty = not kept
-    QString volumesRoot;         // empty = simulatedVolumesRoot()
+    int updateDelayMs = 1500;        // until the update volume appears
+    QString configPath;              // INI file keeping FirmwareVersion; empty = not kept
+    QString volumesRoot;             // empty = simulatedVolumesRoot()
 };
 
 // Folder standing for the list of mounted volumes: appFilePath("/sim-volumes"), or
@@ -139,9 +139,9 @@ public:
     void setQueueLimit(size_t records);
 
     // Counters per channel index.
-    uint64_t droppedFrames(int ch) const;   // lost to full receive FIFOs
-    uint64_t errorFrames(int ch) const;     // error frames seen on its wire
-    uint64_t generatedFrames(int ch) const; // produced by the traffic generator
+    uint64_t droppedFrames(int ch) const;     // lost to full receive FIFOs
+    uint64_t errorFrames(int ch) const;       // error frames seen on its wire
+    uint64_t generatedFrames(int ch) const;   // produced by the traffic generator
     uint64_t transmittedFrames(int ch) const; // accepted by transmit calls
     uint64_t wireSentFrames(int ch) const;    // of those, gone out on the wire
     // The wire runs lazily: these bring it up to the bus clock's present time first.
@@ -174,11 +174,11 @@ private:
     bool leaveUpdateMode();
     void resetChannels();
     template <typename Tx> uint32_t sendBatch(uint32_t handle, const Tx *records, uint32_t count);
-    template <typename Tx> SimWireFrame wireFrame(const Tx &record, const SimBusTiming &timing,
-                                                  uint64_t nowNs) const;
+    template <typename Tx>
+    SimWireFrame wireFrame(const Tx &record, const SimBusTiming &timing, uint64_t nowNs) const;
     int indexOf(const SimChannel &channel) const;
     SimWire &wireOf(int ch);
-    void advanceBus(uint64_t nowNs); // under m_busMutex
+    void advanceBus(uint64_t nowNs);            // under m_busMutex
     void updateNodes(int wire, uint64_t nowNs); // under m_busMutex
     void deliverTo(SimChannel &to, const CanFdRxRecord &rx, bool fd);
     void deliverFromWire(int wire, int sender, const SimWireFrame &frame, uint64_t endOfFrameNs);
@@ -197,7 +197,7 @@ private:
     std::unique_ptr<Properties> m_properties;
     std::unique_ptr<SimChannel> m_channels[2];
     std::shared_ptr<SimClock> m_clock;
-    mutable std::mutex m_busMutex; // channel timing, filters and modes; wires; delivery
+    mutable std::mutex m_busMutex;           // channel timing, filters and modes; wires; delivery
     std::condition_variable m_busChanged;    // for receivers: frames queued or delivered
     std::condition_variable m_transmitReset; // for transmits waiting for room: a reset
     SimWire m_wires[2];

@@ -16,10 +16,10 @@ struct SimWireFrame
 {
     CanFdRxRecord record{}; // as the receivers get it; the time stamp is set on delivery
     bool fd = false;
-    bool echo = false;          // handed back to the sender (transmit types 2 and 3)
-    uint64_t queuedNs = 0;      // when it was queued for the wire
-    uint64_t durationNs = 0;    // SOF to the end of the intermission
-    uint64_t endOfFrameNs = 0;  // SOF to the end of EOF (the receive time stamp)
+    bool echo = false;         // handed back to the sender (transmit types 2 and 3)
+    uint64_t queuedNs = 0;     // when it was queued for the wire
+    uint64_t durationNs = 0;   // SOF to the end of the intermission
+    uint64_t endOfFrameNs = 0; // SOF to the end of EOF (the receive time stamp)
     uint64_t arbitrationKey = 0;
     int node = -1; // message index for frames of the simulated nodes
 

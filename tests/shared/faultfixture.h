@@ -32,7 +32,7 @@ public:
         config.clock = clock;
         sim = std::make_shared<SimulatedAdapter>(config);
         faults = std::make_shared<FaultyAdapter>(sim);
-    setVendorBackend(faults);
+        setVendorBackend(faults);
         resetDeviceState();
         setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
         setLanguageIndex(0);

@@ -164,8 +164,8 @@ public:
         const uint32_t taken = takeInjected(channel, records, capacity, m_injected);
         if (taken >= capacity)
             return taken;
-        return taken + m_inner->receive(channel, records + taken, capacity - taken,
-                                        taken ? 0 : waitMs);
+        return taken +
+               m_inner->receive(channel, records + taken, capacity - taken, taken ? 0 : waitMs);
     }
     uint32_t transmitFd(uint32_t channel, const CanFdTxRecord *records, uint32_t count) override
     {
@@ -183,8 +183,8 @@ public:
         const uint32_t taken = takeInjected(channel, records, capacity, m_injectedFd);
         if (taken >= capacity)
             return taken;
-        return taken + m_inner->receiveFd(channel, records + taken, capacity - taken,
-                                          taken ? 0 : waitMs);
+        return taken +
+               m_inner->receiveFd(channel, records + taken, capacity - taken, taken ? 0 : waitMs);
     }
     PropertyTable *getPropertyTable(uint32_t device) override
     {
@@ -208,8 +208,9 @@ public:
     uint32_t setArbitrationBaudRate(uint32_t device, uint32_t channelIndex,
                                     uint32_t bitRate) override
     {
-        return enter(33) && m_plugged ? m_inner->setArbitrationBaudRate(device, channelIndex, bitRate)
-                                      : 0;
+        return enter(33) && m_plugged
+                   ? m_inner->setArbitrationBaudRate(device, channelIndex, bitRate)
+                   : 0;
     }
     uint32_t setDataBaudRate(uint32_t device, uint32_t channelIndex, uint32_t bitRate) override
     {

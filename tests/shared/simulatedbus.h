@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-inline SimulatorConfig onClock(SimulatorConfig config, const std::shared_ptr<VirtualSimClock> &clock)
+inline SimulatorConfig onClock(SimulatorConfig config,
+                               const std::shared_ptr<VirtualSimClock> &clock)
 {
     config.clock = clock;
     return config;
@@ -87,4 +88,3 @@ struct SimulatedBus
     uint32_t device = 0;
     uint32_t handle[2] = {0, 0};
 };
-

@@ -28,7 +28,7 @@ public:
         QDir(home.path()).mkpath(QStringLiteral("language"));
         sim = std::make_shared<SimulatedAdapter>();
         faults = std::make_shared<FaultyAdapter>(sim);
-    setVendorBackend(faults);
+        setVendorBackend(faults);
         resetDeviceState();
         setMessageSink([this](QWidget *, const DialogMessage &m) { messages << m; });
         setLanguageIndex(0);

@@ -252,15 +252,13 @@ void tst_FrameFormat::languageTexts_data()
     QTest::addColumn<uint>("language");
     QTest::addColumn<QStringList>("expected"); // extended, standard, remote, data, brs, error
 
-    QTest::newRow("simplified") << 0u
-                                << QStringList{"扩展帧", "标准帧", "远程帧", "数据帧",
-                                               "CANFD-加速", "错误帧"};
-    QTest::newRow("traditional") << 1u
-                                 << QStringList{"擴展幀", "標準幀", "遠程幀", "數據幀",
-                                                "CANFD-加速", "錯誤幀"};
+    QTest::newRow("simplified") << 0u << QStringList{"扩展帧", "标准帧",     "远程帧",
+                                                     "数据帧", "CANFD-加速", "错误帧"};
+    QTest::newRow("traditional") << 1u << QStringList{"擴展幀", "標準幀",     "遠程幀",
+                                                      "數據幀", "CANFD-加速", "錯誤幀"};
     QTest::newRow("english") << 2u
-                             << QStringList{"Extended Frame", "Standard Frame", "Remote Frame",
-                                            "data frame", "CANFD-acceleration", "Error Frame"};
+                             << QStringList{"Extended Frame", "Standard Frame",     "Remote Frame",
+                                            "data frame",     "CANFD-acceleration", "Error Frame"};
 }
 
 void tst_FrameFormat::languageTexts()
@@ -285,9 +283,8 @@ void tst_FrameFormat::languageTexts()
     QCOMPARE(error.type, expected.at(5));
     QCOMPARE(error.id, QStringLiteral("0x088")); // the error classes
     // A recorded error row reads back as an error frame, never as a remote frame to send.
-    const CsvFrame row = parseCsvFrame({"1", "10:00:00.000", "", "1", "Rx", error.id,
-                                        error.frame, error.type, error.dlc, error.canFd,
-                                        error.data});
+    const CsvFrame row = parseCsvFrame({"1", "10:00:00.000", "", "1", "Rx", error.id, error.frame,
+                                        error.type, error.dlc, error.canFd, error.data});
     QVERIFY(row.errorFrame);
     QVERIFY(!row.remote);
 }

@@ -469,7 +469,7 @@ void tst_SendThread::fileReplayFollowsRowChannels()
         classicRow("23:59:59.900", 1, 0x100, 1),
         fdRow("00:00:00.100", 2, 0x200 | CanExtendedFlag, 1),
         classicRow("00:00:00.120", 1, CanErrorFlag | 0x88, 8), // reported by the bus: skipped
-        classicRow("00:00:00.150", 2, 0x300, 20), // length above capacity
+        classicRow("00:00:00.150", 2, 0x300, 20),              // length above capacity
     };
     const QString path = writeCsv(rows, "\n7,=\"broken\n");
     sender->setSendFile(path, 1, -1, 2);

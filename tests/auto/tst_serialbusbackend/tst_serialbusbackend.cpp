@@ -417,8 +417,7 @@ void tst_SerialBusBackend::canCarryRuleOnBothBackends()
     classic.length = uint8_t(length);
     CanFdTxRecord fdFrame = fdRecord(idWord, QByteArray(64, 'y'), false);
     fdFrame.length = uint8_t(length);
-    const QString refusal =
-        fd ? CanCarryRule::refusal(fdFrame) : CanCarryRule::refusal(classic);
+    const QString refusal = fd ? CanCarryRule::refusal(fdFrame) : CanCarryRule::refusal(classic);
     QCOMPARE(refusal.isEmpty(), carried);
     VendorApi *backends[] = {m_backend.get(), &sim.sim};
     const uint32_t handles[] = {channel(0), sim.handle[0]};

@@ -103,8 +103,8 @@ void tst_SimBusTiming::backToBackFramesSpacedByDuration_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<uint>("arbitration");
     QTest::addColumn<uint>("data");
-    const uint rates[][2] = {{125000, 125000}, {500000, 500000}, {1000000, 1000000},
-                             {1000000, 5000000}};
+    const uint rates[][2] = {
+        {125000, 125000}, {500000, 500000}, {1000000, 1000000}, {1000000, 5000000}};
     for (const auto &rate : rates) {
         for (const FrameKind &kind : Kinds) {
             if (kind.brs && rate[1] == rate[0])
@@ -150,10 +150,10 @@ void tst_SimBusTiming::backToBackFramesSpacedByDuration()
              qPrintable(QStringLiteral("%1 vs %2").arg(received.back()).arg(lastEndUs)));
     for (size_t i = 1; i < received.size(); ++i) {
         const double spacing = double(received[i] - received[i - 1]);
-        QVERIFY2(std::abs(spacing - durationUs) <= 1.0,
-                 qPrintable(QStringLiteral("%1 us apart, frame takes %2 us")
-                                .arg(spacing)
-                                .arg(durationUs)));
+        QVERIFY2(
+            std::abs(spacing - durationUs) <= 1.0,
+            qPrintable(
+                QStringLiteral("%1 us apart, frame takes %2 us").arg(spacing).arg(durationUs)));
     }
 }
 
@@ -206,8 +206,8 @@ void tst_SimBusTiming::arbitration_data()
     QTest::newRow("data before remote") << (0x200u | CanRemoteFlag) << 0x200u << true;
     QTest::newRow("standard remote before extended data")
         << (0x200u << 18 | ext) << (0x200u | CanRemoteFlag) << true;
-    QTest::newRow("extended: lower low bits win") << (0x1234567u | ext) << (0x1234566u | ext)
-                                                  << true;
+    QTest::newRow("extended: lower low bits win")
+        << (0x1234567u | ext) << (0x1234566u | ext) << true;
 }
 
 void tst_SimBusTiming::arbitration()

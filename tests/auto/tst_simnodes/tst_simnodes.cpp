@@ -64,12 +64,13 @@ void tst_SimNodes::messageLines_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<uint>("periodUs");
     QTest::newRow("classic") << "0x0C9 std 8 can 10 0.2 counter" << true << 0x0C9u << 8 << 10000u;
-    QTest::newRow("extended constant")
-        << "0x18FEF100 ext 8 can 100 1 constant:1122334455667788" << true
-        << (0x18FEF100u | CanExtendedFlag) << 8 << 100000u;
+    QTest::newRow("extended constant") << "0x18FEF100 ext 8 can 100 1 constant:1122334455667788"
+                                       << true << (0x18FEF100u | CanExtendedFlag) << 8 << 100000u;
     QTest::newRow("fd brs") << "0x180 std 32 brs 2.5 0 random" << true << 0x180u << 32 << 2500u;
-    QTest::newRow("spaces and case") << "  0x10   STD 1 CAN 1 0 Counter " << true << 0x10u << 1 << 1000u;
-    QTest::newRow("standard above 0x7FF") << "0x800 std 8 can 10 0 counter" << false << 0u << 0 << 0u;
+    QTest::newRow("spaces and case")
+        << "  0x10   STD 1 CAN 1 0 Counter " << true << 0x10u << 1 << 1000u;
+    QTest::newRow("standard above 0x7FF")
+        << "0x800 std 8 can 10 0 counter" << false << 0u << 0 << 0u;
     QTest::newRow("classic 9 bytes") << "0x100 std 9 can 10 0 counter" << false << 0u << 0 << 0u;
     QTest::newRow("fd 13 bytes") << "0x100 std 13 fd 10 0 counter" << false << 0u << 0 << 0u;
     QTest::newRow("period 0") << "0x100 std 8 can 0 0 counter" << false << 0u << 0 << 0u;
@@ -236,8 +237,8 @@ void tst_SimNodes::adapterFileGivesModeAndNodes()
     file.close();
     const AdapterSettings edited = loadAdapterSettings();
     QVERIFY(edited.simulator.trafficMode == SimTrafficMode::Flood);
-    QCOMPARE(edited.simulator.nodes, (QStringList{"0x009 std 1 can 5 0 counter",
-                                                  "0x010 std 1 can 5 0 counter"}));
+    QCOMPARE(edited.simulator.nodes,
+             (QStringList{"0x009 std 1 can 5 0 counter", "0x010 std 1 can 5 0 counter"}));
 }
 
 QTEST_GUILESS_MAIN(tst_SimNodes)
