@@ -79,15 +79,19 @@ bool SerialBusChannel::wanted(const QCanBusFrame &frame)
             return false;
     }
     const QCanBusFrame::FrameType type = frame.frameType();
-    if (!m_started || !frame.isValid() ||
-        (type != QCanBusFrame::DataFrame && type != QCanBusFrame::RemoteRequestFrame))
+    if (!m_started || !frame.isValid())
+        return false;
+    if (type == QCanBusFrame::ErrorFrame)
+        return true; // what the controller reports passes every acceptance filter
+    if (type != QCanBusFrame::DataFrame && type != QCanBusFrame::RemoteRequestFrame)
         return false;
     return m_filter.accepts(frame.frameId(), frame.hasExtendedFrameFormat());
 }
 
 void SerialBusChannel::enqueue(const QCanBusFrame &frame)
 {
-    const bool fd = frame.hasFlexibleDataRateFormat();
+    const bool fd =
+        frame.hasFlexibleDataRateFormat() && frame.frameType() != QCanBusFrame::ErrorFrame;
     const size_t size = fd ? m_fd.size() : m_classic.size();
     if (size >= size_t(m_capacity)) {
         ++m_dropped;
@@ -96,7 +100,9 @@ void SerialBusChannel::enqueue(const QCanBusFrame &frame)
     if (fd)
         m_fd.push_back(SerialBusFrames::toFdRxRecord(frame));
     else
-        m_classic.push_back(SerialBusFrames::toRxRecord(frame));
+        m_classic.push_back(frame.frameType() == QCanBusFrame::ErrorFrame
+                                ? SerialBusFrames::toErrorRecord(frame)
+                                : SerialBusFrames::toRxRecord(frame));
 }
 
 uint32_t SerialBusChannel::takeClassic(CanRxRecord *records, uint32_t capacity)

@@ -4,7 +4,8 @@
 // frames received since the channel started, in two bounded queues (classic, CAN FD),
 // its acceptance filter and the local echoes it still expects. The device's worker
 // thread delivers frames; any thread may take them. Frames that find a full queue are
-// dropped and counted.
+// dropped and counted. Error frames of the plugin pass every filter and join the classic
+// queue as error records (canerrorframe.h).
 
 #include "device/serialbus/serialbusfilter.h"
 #include "device/vendorapi.h"

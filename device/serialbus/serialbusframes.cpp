@@ -1,6 +1,7 @@
 #include "device/serialbus/serialbusframes.h"
 
 #include "device/cancarryrule.h"
+#include "device/canerrorframe.h"
 
 #include <QDateTime>
 
@@ -91,6 +92,17 @@ CanRxRecord toRxRecord(const QCanBusFrame &frame)
     record.length = static_cast<uint8_t>(std::min(payload.size(), 8));
     if (frame.frameType() != QCanBusFrame::RemoteRequestFrame)
         std::memcpy(record.data, payload.constData(), record.length);
+    record.timeStamp = timeStampUs(frame);
+    return record;
+}
+
+CanRxRecord toErrorRecord(const QCanBusFrame &frame)
+{
+    CanRxRecord record{};
+    const QByteArray payload = frame.payload();
+    record.id = CanErrorFlag | (uint32_t(frame.error()) & CanErrorFrame::ClassMask);
+    record.length = 8;
+    std::memcpy(record.data, payload.constData(), size_t(std::min(payload.size(), 8)));
     record.timeStamp = timeStampUs(frame);
     return record;
 }

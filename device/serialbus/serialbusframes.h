@@ -25,6 +25,9 @@ uint64_t timeStampUs(const QCanBusFrame &frame);
 
 CanRxRecord toRxRecord(const QCanBusFrame &frame);
 CanFdRxRecord toFdRxRecord(const QCanBusFrame &frame);
+// An error frame of the plugin as an error record: CanErrorFlag with its error classes
+// (QtSerialBus numbers them as Linux does) and its eight data bytes.
+CanRxRecord toErrorRecord(const QCanBusFrame &frame);
 
 // Smallest CAN FD payload length (0-8, 12, 16, 20, 24, 32, 48, 64) holding `length` bytes.
 int fdPaddedLength(int length);
