@@ -526,11 +526,6 @@ uint64_t SimulatedAdapter::deviceTimeUs() const
     return stampUs(m_clock->nowNs());
 }
 
-void SimulatedAdapter::setPresentDevices(uint32_t count)
-{
-    m_presentDevices = count;
-}
-
 uint16_t SimulatedAdapter::firmwareVersion() const
 {
     return uint16_t(m_firmwareVersion.load());

@@ -131,7 +131,6 @@ public:
 
     // Device and bus.
     uint64_t deviceTimeUs() const;
-    void setPresentDevices(uint32_t count);
     uint16_t firmwareVersion() const;
     bool isInUpdateMode() const;
     void setUpdateDelayMs(int delayMs);
