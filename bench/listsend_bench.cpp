@@ -1,6 +1,14 @@
 // The list-send thread with many periodic rows on both channels of the simulated
 // adapter. Every row has its own identifier; the other channel receives its frames, and
-// their time stamps (the adapter's clock at the transmit call) give each row's periods.
+// their time stamps (the end of each frame on the simulated wire) give each row's periods.
+//
+// The rows are 8-byte CAN FD frames with bit-rate switch at 1 Mbit/s and 5 Mbit/s (about
+// 50 us on the wire each); their periods from 1 to 1,000 ms put about 7,600 frames a second
+// on the one wire both channels share, 38 % of it. (Ten rows of every period would need
+// 20,000 frames a second, more than such a wire carries.)
+//
+// First it measures how late this machine wakes a thread waiting for a deadline every
+// millisecond: the floor under any sleeping scheduler's jitter.
 //
 //   listsend_bench [seconds] [rows] [--panels]      (60 s, 100 rows)
 //
@@ -23,10 +31,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -35,7 +45,44 @@
 
 namespace {
 
-const int Periods[] = {1, 2, 5, 7, 10, 20, 50, 100, 500, 1000};
+// Period and how many of each hundred rows have it.
+const struct
+{
+    int periodMs;
+    int rows;
+} Periods[] = {{1, 2},   {2, 3},   {5, 5},    {7, 5},    {10, 10},
+               {20, 15}, {50, 20}, {100, 20}, {500, 10}, {1000, 10}};
+
+int periodOfRow(int r)
+{
+    int n = r % 100;
+    for (const auto &p : Periods) {
+        if (n < p.rows)
+            return p.periodMs;
+        n -= p.rows;
+    }
+    return 1000;
+}
+
+// The 99th percentile of how late a thread waiting for a deadline every millisecond
+// wakes, in ms, over `waits` deadlines.
+double wakeLatenessP99Ms(int waits)
+{
+    using Clock = std::chrono::steady_clock;
+    std::mutex mutex;
+    std::condition_variable never;
+    std::unique_lock<std::mutex> lock(mutex);
+    std::vector<double> late;
+    late.reserve(size_t(waits));
+    Clock::time_point deadline = Clock::now();
+    for (int i = 0; i < waits; ++i) {
+        deadline += std::chrono::milliseconds(1);
+        never.wait_until(lock, deadline);
+        late.push_back(std::chrono::duration<double, std::milli>(Clock::now() - deadline).count());
+    }
+    std::sort(late.begin(), late.end());
+    return late[late.size() * 99 / 100];
+}
 
 struct RowTimes
 {
@@ -47,15 +94,22 @@ struct RowTimes
 void receiveAll(std::map<uint32_t, RowTimes> &rows, const std::atomic<bool> &stop)
 {
     std::vector<CanRxRecord> buffer(4096);
+    std::vector<CanFdRxRecord> fdBuffer(4096);
+    auto file = [&](uint32_t idWord, uint64_t stamp) {
+        auto it = rows.find(idWord & CanIdMask);
+        if (it != rows.end())
+            it->second.stamps.push_back(stamp);
+    };
     while (!stop.load()) {
         for (uint32_t ch = 0; ch < 2; ++ch) {
-            const uint32_t n = receiveCan(ch, buffer.data(), uint32_t(buffer.size()), 5);
-            for (uint32_t i = 0; i < n; ++i) {
-                auto it = rows.find(buffer[i].id & CanIdMask);
-                if (it != rows.end())
-                    it->second.stamps.push_back(buffer[i].timeStamp);
-            }
+            const uint32_t n = receiveCan(ch, buffer.data(), uint32_t(buffer.size()), 0);
+            for (uint32_t i = 0; i < n; ++i)
+                file(buffer[i].id, buffer[i].timeStamp);
+            const uint32_t m = receiveCanFd(ch, fdBuffer.data(), uint32_t(fdBuffer.size()), 0);
+            for (uint32_t i = 0; i < m; ++i)
+                file(fdBuffer[i].id, fdBuffer[i].timeStamp);
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
         takePending(); // the Tx records the list thread queues for the display
     }
 }
@@ -111,7 +165,10 @@ int main(int argc, char *argv[])
     const bool panels = argc > 3 && std::strcmp(argv[3], "--panels") == 0;
 
     setVendorBackend(std::make_shared<SimulatedAdapter>(SimulatorConfig{}));
-    if (!openDevice(FerruleDeviceType, 0, 0) || !initCan(0, 0) || !initCan(1, 0) || !startCan(0) ||
+    std::printf("machine: a thread waiting for a deadline every 1 ms wakes p99 %.3f ms late\n",
+                wakeLatenessP99Ms(5000));
+    if (!openDevice(FerruleDeviceType, 0, 0) || !setBaudRate(0, 1000000, 5000000) ||
+        !setBaudRate(1, 1000000, 5000000) || !initCan(0, 0) || !initCan(1, 0) || !startCan(0) ||
         !startCan(1)) {
         std::fprintf(stderr, "listsend_bench: the simulated adapter did not start\n");
         return 1;
@@ -119,7 +176,7 @@ int main(int argc, char *argv[])
 
     std::map<uint32_t, RowTimes> rows;
     for (int r = 0; r < rowCount; ++r)
-        rows[uint32_t(0x100 + r)].periodMs = Periods[r % (sizeof Periods / sizeof *Periods)];
+        rows[uint32_t(0x100 + r)].periodMs = periodOfRow(r);
 
     const std::vector<long> before = threadIds();
     ListSendThread sender;
@@ -135,6 +192,8 @@ int main(int argc, char *argv[])
         ListSendFrame frame;
         frame.channel = uint32_t(rowId % 2);
         frame.id = id;
+        frame.fd = true;
+        frame.brs = true;
         frame.length = 8;
         sender.startRow(rowId++, frame, row.periodMs, -1);
     }
