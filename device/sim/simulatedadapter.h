@@ -31,9 +31,12 @@
 // does not fit waits for the wire to make room (for the batch and 64 frames more, or the
 // whole FIFO) and then queues the whole batch; it gives up (result 0, nothing of the
 // batch queued) when the channel is reset or stopped meanwhile, or after 5 s of bus time
-// (never reached while the wire runs: 512 frames drain in under 3 s even at 125 kbit/s). A frame
-// that finds its receive FIFO full is dropped (the newest frames are lost, the oldest kept) and
-// counted per channel (droppedFrames).
+// (never reached while the wire runs: 512 frames drain in under 3 s even at 125 kbit/s).
+// A frame that finds its receive FIFO full is dropped (the newest frames are lost, the
+// oldest kept) and counted per channel (droppedFrames).
+//
+// The wire runs lazily: every call that looks at the bus (transmit, receive, the
+// counters) first brings it up to the bus clock's present time.
 //
 // Bit rates: the set arbitration and data rates, or those read from a custom bit-rate
 // text (the first two rates in it, such as "1.0M" / "500k" / "500000"); a channel without

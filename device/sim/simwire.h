@@ -7,9 +7,10 @@
 // When the wire falls idle, the frames at the heads of the FIFOs and the nodes' frames
 // that were queued by then contend: the lowest arbitration field wins (a lower
 // identifier; with the same top 11 identifier bits a standard frame before an extended
-// one; data before remote), equal fields by channel index, nodes last. The winner occupies the wire
-// for its exact duration at its sender's rates (CanFrameBits); the next frame starts when it ends
-// (its intermission included). A FIFO sends its frames in the order they were queued.
+// one; data before remote), equal fields by channel index, nodes last. The winner
+// occupies the wire for its exact duration at its sender's rates (CanFrameBits); the next
+// frame starts when it ends (its intermission included). A FIFO sends its frames in the
+// order they were queued.
 //
 // Not thread-safe: the simulated adapter calls it under its bus mutex.
 
