@@ -40,6 +40,9 @@ public:
     static uint8_t dlcFor(uint8_t length, bool fd);
     // Payload length a CAN FD DLC code stands for.
     static uint8_t lengthForDlc(uint8_t dlc);
+    // The CAN FD frame size (0-8, 12, 16, 20, 24, 32, 48, 64) holding `length` bytes; 64 for
+    // anything longer.
+    static uint8_t paddedFdLength(uint8_t length) { return lengthForDlc(dlcFor(length, true)); }
 
 private:
     struct BitStream;

@@ -2,6 +2,7 @@
 
 #include "device/cancarryrule.h"
 #include "device/canerrorframe.h"
+#include "device/canframebits.h"
 
 #include <QDateTime>
 
@@ -20,18 +21,6 @@ void setIdentifier(uint32_t word, QCanBusFrame *frame)
 }
 
 } // namespace
-
-int fdPaddedLength(int length)
-{
-    static const int steps[] = {12, 16, 20, 24, 32, 48, 64};
-    if (length <= 8)
-        return length;
-    for (int step : steps) {
-        if (length <= step)
-            return step;
-    }
-    return -1;
-}
 
 bool fromTxRecord(const CanTxRecord &record, QCanBusFrame *frame, QString *error)
 {
@@ -57,7 +46,7 @@ bool fromTxRecord(const CanFdTxRecord &record, QCanBusFrame *frame, QString *err
     *frame = QCanBusFrame();
     setIdentifier(record.id, frame);
     QByteArray payload(reinterpret_cast<const char *>(record.data), record.length);
-    payload.append(QByteArray(fdPaddedLength(record.length) - record.length, '\0'));
+    payload.append(QByteArray(CanFrameBits::paddedFdLength(record.length) - record.length, '\0'));
     frame->setFrameType(QCanBusFrame::DataFrame);
     frame->setFlexibleDataRateFormat(true);
     frame->setBitrateSwitch(record.flags == 1);

@@ -29,7 +29,4 @@ CanFdRxRecord toFdRxRecord(const QCanBusFrame &frame);
 // (QtSerialBus numbers them as Linux does) and its eight data bytes.
 CanRxRecord toErrorRecord(const QCanBusFrame &frame);
 
-// Smallest CAN FD payload length (0-8, 12, 16, 20, 24, 32, 48, 64) holding `length` bytes.
-int fdPaddedLength(int length);
-
 } // namespace SerialBusFrames

@@ -72,12 +72,6 @@ bool parseMs(const QString &text, uint32_t *us)
     return true;
 }
 
-bool isFdLength(uint32_t length)
-{
-    static const uint32_t steps[] = {12, 16, 20, 24, 32, 48, 64};
-    return length <= 8 || std::find(std::begin(steps), std::end(steps), length) != std::end(steps);
-}
-
 } // namespace
 
 bool SimNodeMessage::parse(const QString &line, SimNodeMessage *message, QString *error)
@@ -105,7 +99,8 @@ bool SimNodeMessage::parse(const QString &line, SimNodeMessage *message, QString
     if (!m.fd && kind != QLatin1String("can"))
         return fail(QStringLiteral("can, fd or brs expected"));
     const uint32_t length = f[2].toUInt(&ok);
-    if (!ok || length > (m.fd ? 64u : 8u) || (m.fd && !isFdLength(length)))
+    if (!ok || length > (m.fd ? 64u : 8u) ||
+        (m.fd && length != CanFrameBits::paddedFdLength(uint8_t(length))))
         return fail(QStringLiteral("length not possible for this frame kind"));
     m.length = uint8_t(length);
     if (!parseMs(f[4], &m.periodUs) || m.periodUs < 100 || !parseMs(f[5], &m.jitterUs))
@@ -194,9 +189,7 @@ void SimNodeSchedule::release(uint64_t nowNs, std::vector<SimWireFrame> &pool)
         State &state = m_states[i];
         const SimNodeMessage &message = m_messages[i];
         while (state.dueNs <= nowNs) {
-            if (state.pending)
-                ++m_skipped;
-            else
+            if (!state.pending) // else this instance is skipped
                 pool.push_back(instanceOf(i, state.dueNs));
             state.pending = true;
             ++state.instances;

@@ -63,8 +63,6 @@ public:
     void release(uint64_t nowNs, std::vector<SimWireFrame> &pool);
     // Message index's instance has won the wire: its next one may be queued.
     void leftPool(int index);
-    // Frames skipped because their message's previous instance was still waiting.
-    uint64_t skipped() const { return m_skipped; }
 
 private:
     struct State
@@ -82,6 +80,5 @@ private:
     uint64_t m_random = 1;
     uint32_t m_arbitrationRate = 500000;
     uint32_t m_dataRate = 2000000;
-    uint64_t m_skipped = 0;
     bool m_running = false;
 };

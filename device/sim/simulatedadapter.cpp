@@ -28,18 +28,6 @@ constexpr uint64_t TransmitWaitLimitMs = 5000;
 constexpr uint32_t TransmitRefill = 64;
 constexpr uint64_t NsPerMs = 1000000;
 
-uint8_t fdFrameLength(uint8_t length)
-{
-    static const uint8_t sizes[] = {8, 12, 16, 20, 24, 32, 48, 64};
-    if (length <= 8)
-        return length;
-    for (uint8_t size : sizes) {
-        if (length <= size)
-            return size;
-    }
-    return 64;
-}
-
 bool isFd(const CanTxRecord &)
 {
     return false;
@@ -81,7 +69,7 @@ CanFdRxRecord receivedFrom(const CanFdTxRecord &tx)
 {
     CanFdRxRecord rx{};
     rx.id = tx.id;
-    rx.length = fdFrameLength(tx.length);
+    rx.length = CanFrameBits::paddedFdLength(tx.length);
     rx.flags = tx.flags & 1;
     copyData(rx.data, tx.data, tx.id, tx.length);
     return rx;

@@ -30,7 +30,6 @@ public:
     static constexpr int NodeSender = 2; // sender index of the nodes' frames
 
     SimNodeSchedule &nodes() { return m_nodes; }
-    const SimNodeSchedule &nodes() const { return m_nodes; }
     // Stops the nodes and drops their waiting frames.
     void stopNodes();
 

@@ -155,17 +155,7 @@ public:
     uint32_t receive(uint32_t channel, CanRxRecord *records, uint32_t capacity,
                      int32_t waitMs) override
     {
-        if (!enter(13))
-            return 0;
-        if (m_receiveOverridden)
-            return m_receiveOverride;
-        if (!m_plugged)
-            return 0;
-        const uint32_t taken = takeInjected(channel, records, capacity, m_injected);
-        if (taken >= capacity)
-            return taken;
-        return taken +
-               m_inner->receive(channel, records + taken, capacity - taken, taken ? 0 : waitMs);
+        return receiveWith(13, channel, records, capacity, waitMs, m_injected, &VendorApi::receive);
     }
     uint32_t transmitFd(uint32_t channel, const CanFdTxRecord *records, uint32_t count) override
     {
@@ -174,17 +164,8 @@ public:
     uint32_t receiveFd(uint32_t channel, CanFdRxRecord *records, uint32_t capacity,
                        int32_t waitMs) override
     {
-        if (!enter(15))
-            return 0;
-        if (m_receiveOverridden)
-            return m_receiveOverride;
-        if (!m_plugged)
-            return 0;
-        const uint32_t taken = takeInjected(channel, records, capacity, m_injectedFd);
-        if (taken >= capacity)
-            return taken;
-        return taken +
-               m_inner->receiveFd(channel, records + taken, capacity - taken, taken ? 0 : waitMs);
+        return receiveWith(15, channel, records, capacity, waitMs, m_injectedFd,
+                           &VendorApi::receiveFd);
     }
     PropertyTable *getPropertyTable(uint32_t device) override
     {
@@ -305,6 +286,25 @@ private:
             return false;
         queues[size_t(ch)].push_back(record);
         return true;
+    }
+
+    // Injected frames first, then what the wrapped backend has, unless a hook decides.
+    template <typename Rx>
+    uint32_t receiveWith(int ordinal, uint32_t channel, Rx *records, uint32_t capacity,
+                         int32_t waitMs, Injected<Rx> &injected,
+                         uint32_t (VendorApi::*receive)(uint32_t, Rx *, uint32_t, int32_t))
+    {
+        if (!enter(ordinal))
+            return 0;
+        if (m_receiveOverridden)
+            return m_receiveOverride;
+        if (!m_plugged)
+            return 0;
+        const uint32_t taken = takeInjected(channel, records, capacity, injected);
+        if (taken >= capacity)
+            return taken;
+        return taken + (m_inner.get()->*receive)(channel, records + taken, capacity - taken,
+                                                 taken ? 0 : waitMs);
     }
 
     template <typename Rx>
