@@ -1,6 +1,7 @@
 #include "device/devicelayer.h"
 
 #include "device/adapterconfig.h"
+#include "device/bitratetext.h"
 #include "device/serialbus/serialbusbackend.h"
 #include "device/sim/simulatedadapter.h"
 
@@ -155,6 +156,10 @@ void resetDeviceState()
     g_state.propertyTable = nullptr;
     g_state.infoText.clear();
     std::memset(&g_state.initConfig, 0, sizeof(g_state.initConfig));
+    for (int ch = 0; ch < 2; ++ch) {
+        g_state.arbitrationRate[ch] = 0;
+        g_state.dataRate[ch] = 0;
+    }
 }
 
 bool setCanFdStandard(uint32_t ch, uint32_t standard)
@@ -167,12 +172,37 @@ bool setBaudRate(uint32_t ch, uint32_t arbitrationBitRate, uint32_t dataBitRate)
     VendorApi &vendor = api();
     if (vendor.setArbitrationBaudRate(g_state.device, ch, arbitrationBitRate) != 1)
         return false;
-    return vendor.setDataBaudRate(g_state.device, ch, dataBitRate) == 1;
+    if (vendor.setDataBaudRate(g_state.device, ch, dataBitRate) != 1)
+        return false;
+    g_state.arbitrationRate[ch ? 1 : 0] = arbitrationBitRate;
+    g_state.dataRate[ch ? 1 : 0] = dataBitRate;
+    return true;
 }
 
 bool setCustomBaudRate(uint32_t ch, const QString &value)
 {
-    return setProperty(ch, "baud_rate_custom", value);
+    if (!setProperty(ch, "baud_rate_custom", value))
+        return false;
+    const QVector<uint32_t> rates = ratesInBitRateText(value.toLatin1());
+    g_state.arbitrationRate[ch ? 1 : 0] = rates.isEmpty() ? 0 : rates[0];
+    g_state.dataRate[ch ? 1 : 0] = rates.isEmpty() ? 0 : rates.value(1, rates[0]);
+    return true;
+}
+
+ChannelBitRates channelBitRates(uint32_t ch)
+{
+    return {g_state.arbitrationRate[ch ? 1 : 0].load(), g_state.dataRate[ch ? 1 : 0].load()};
+}
+
+ReceiveLosses receiveLosses(uint32_t ch)
+{
+    ReceiveLosses losses;
+    const std::shared_ptr<VendorApi> backend = vendorBackend();
+    if (const auto *simulator = dynamic_cast<const SimulatedAdapter *>(backend.get()))
+        losses.fifoOverflow = int64_t(simulator->droppedFrames(ch ? 1 : 0));
+    else if (const auto *serialBus = dynamic_cast<const SerialBusBackend *>(backend.get()))
+        losses.backendDropped = int64_t(serialBus->droppedFrames(ch));
+    return losses;
 }
 
 bool clearFilter(uint32_t ch)

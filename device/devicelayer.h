@@ -22,6 +22,26 @@ struct DeviceState
     std::atomic<uint32_t> channel2{0};
     std::atomic<uint32_t> channel1{0};
     std::atomic<uint32_t> device{0};
+    // The rates each channel was last set to, bit/s (0 = not set since the device opened).
+    std::atomic<uint32_t> arbitrationRate[2] = {{0}, {0}};
+    std::atomic<uint32_t> dataRate[2] = {{0}, {0}};
+};
+
+// A channel's bit rates as last set (0 = not set): a custom bit-timing text counts with
+// the first two rates it names (the only one for both phases when it names one).
+struct ChannelBitRates
+{
+    uint32_t arbitration = 0;
+    uint32_t data = 0;
+};
+
+// Frames the backend lost before a receive thread read them, since the backend started;
+// -1 where the backend keeps no such count. fifoOverflow: the adapter's receive FIFO was
+// full. backendDropped: the QtSerialBus backend's channel queue was full.
+struct ReceiveLosses
+{
+    int64_t fifoOverflow = -1;
+    int64_t backendDropped = -1;
 };
 
 // Backend behind the vendor interface. The device layer owns it; the default is
@@ -47,6 +67,8 @@ void resetDeviceState();
 bool setCanFdStandard(uint32_t ch, uint32_t standard);
 bool setBaudRate(uint32_t ch, uint32_t arbitrationBitRate, uint32_t dataBitRate);
 bool setCustomBaudRate(uint32_t ch, const QString &value);
+ChannelBitRates channelBitRates(uint32_t ch);
+ReceiveLosses receiveLosses(uint32_t ch);
 bool clearFilter(uint32_t ch);
 bool setFilter(uint32_t ch, uint32_t mode, const QString &start, const QString &end);
 bool ackFilter(uint32_t ch);

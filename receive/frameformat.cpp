@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <chrono>
 
 // Hot path: a busy bus produces tens of thousands of frames per second. Constant texts
 // are shared strings built once (copying them only touches a reference count), and the
@@ -167,6 +168,30 @@ int payloadCount(uint32_t word, uint8_t length, int capacity)
     return (word & CanRemoteFlag) ? 0 : std::min<int>(length, capacity);
 }
 
+// The record itself, for the statistics: bytes beyond the record's capacity are not read.
+void setFacts(FrameFacts &facts, uint32_t word, uint8_t length, const uint8_t *bytes, int capacity,
+              bool fd, bool bitRateSwitch)
+{
+    facts.valid = true;
+    facts.fd = fd;
+    facts.bitRateSwitch = bitRateSwitch;
+    facts.idWord = word;
+    facts.length = length;
+    std::copy_n(bytes, std::min<int>(length, capacity), facts.data);
+}
+
+uint64_t hostMicroseconds()
+{
+    using namespace std::chrono;
+    return uint64_t(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void setReceivedTime(FrameFacts &facts, uint64_t timeStamp)
+{
+    facts.adapterTime = true;
+    facts.timeUs = timeStamp;
+}
+
 } // namespace
 
 ModelItem formatRxFrame(uint32_t channel, const CanRxRecord &record, bool timeHex)
@@ -175,6 +200,8 @@ ModelItem formatRxFrame(uint32_t channel, const CanRxRecord &record, bool timeHe
     item.timeStamp = timeStampText(record.timeStamp, timeHex);
     item.canFd = texts().can;
     item.data = dataText(record.data, payloadCount(record.id, record.length, 8));
+    setFacts(item.facts, record.id, record.length, record.data, 8, false, false);
+    setReceivedTime(item.facts, record.timeStamp);
     return item;
 }
 
@@ -185,6 +212,8 @@ ModelItem formatRxFdFrame(uint32_t channel, const CanFdRxRecord &record, bool ti
     item.canFd = fdText(record.flags);
     if (!(record.id & CanRemoteFlag))
         item.data = dataText(record.data, std::min<int>(record.length, 64));
+    setFacts(item.facts, record.id, record.length, record.data, 64, true, record.flags == 1);
+    setReceivedTime(item.facts, record.timeStamp);
     return item;
 }
 
@@ -194,6 +223,8 @@ ModelItem formatTxFrame(uint32_t channel, const CanTxRecord &record)
     item.timeStamp = texts().none;
     item.canFd = texts().can;
     item.data = dataText(record.data, payloadCount(record.id, record.length, 8));
+    setFacts(item.facts, record.id, record.length, record.data, 8, false, false);
+    item.facts.timeUs = hostMicroseconds();
     return item;
 }
 
@@ -203,5 +234,7 @@ ModelItem formatTxFdFrame(uint32_t channel, const CanFdTxRecord &record)
     item.timeStamp = texts().none;
     item.canFd = fdText(record.flags);
     item.data = dataText(record.data, payloadCount(record.id, record.length, 64));
+    setFacts(item.facts, record.id, record.length, record.data, 64, true, record.flags == 1);
+    item.facts.timeUs = hostMicroseconds();
     return item;
 }

@@ -1,13 +1,30 @@
 #pragma once
 
-// One frame as shown: its channel and direction and the eleven ready-formatted texts of
-// its table row (which are also the eleven fields of a CSV line).
+// One frame as shown: its channel and direction, the eleven ready-formatted texts of its
+// table row (which are also the eleven fields of a CSV line), and the frame itself as the
+// device layer handed it over, for the statistics and the identifier monitor.
 
 #include <QList>
 #include <QMetaType>
 #include <QString>
 
 #include <cstdint>
+
+// The frame behind a live record. Records made from texts (a CSV row read back) leave
+// valid false.
+struct FrameFacts
+{
+    bool valid = false;
+    bool fd = false;
+    bool bitRateSwitch = false;
+    bool adapterTime = false; // timeUs is the adapter's time stamp, else the host's clock
+    uint8_t length = 0;       // 0-8 classic, 0-64 CAN FD, as in the record
+    uint32_t idWord = 0;      // the vendor identifier word (extended, remote, error flags)
+    uint64_t timeUs = 0;      // received: adapter time stamp; sent: host steady clock
+    uint8_t data[64];         // the first min(length, capacity) bytes are set
+
+    int payloadBytes() const;
+};
 
 struct ModelItem
 {
@@ -24,6 +41,7 @@ struct ModelItem
     QString dlc;
     QString canFd;
     QString data;
+    FrameFacts facts;
 };
 
 Q_DECLARE_METATYPE(ModelItem)

@@ -1,33 +1,11 @@
 #include "device/sim/simchannel.h"
 
-#include <QRegularExpression>
+#include "device/bitratetext.h"
 
 namespace {
 
 constexpr uint32_t DefaultArbitrationRate = 500000;
 constexpr uint32_t DefaultDataRate = 2000000;
-
-// The rates named in a custom bit-rate text, in order: numbers with an optional k or M
-// ("1.0M", "500k", "500000"); numbers of a percentage or below 1,000 bit/s do not count.
-QVector<uint32_t> ratesIn(const QByteArray &text)
-{
-    static const QRegularExpression number(QStringLiteral("(\\d+(?:\\.\\d+)?)\\s*([kKmM%]?)"));
-    QVector<uint32_t> rates;
-    auto it = number.globalMatch(QString::fromLatin1(text));
-    while (it.hasNext()) {
-        const QRegularExpressionMatch match = it.next();
-        const QString unit = match.captured(2).toLower();
-        if (unit == QLatin1String("%"))
-            continue;
-        const double scale = unit == QLatin1String("k")   ? 1e3
-                             : unit == QLatin1String("m") ? 1e6
-                                                          : 1;
-        const double rate = match.captured(1).toDouble() * scale;
-        if (rate >= 1000 && rate <= 16e6)
-            rates.append(uint32_t(rate + 0.5));
-    }
-    return rates;
-}
 
 } // namespace
 
@@ -44,7 +22,7 @@ bool SimBusTiming::carries(const SimBusTiming &other, bool fd, bool bitRateSwitc
 
 uint32_t SimBusTiming::arbitrationRate() const
 {
-    const QVector<uint32_t> rates = ratesIn(custom);
+    const QVector<uint32_t> rates = ratesInBitRateText(custom);
     if (!rates.isEmpty())
         return rates[0];
     return arbitration ? arbitration : DefaultArbitrationRate;
@@ -52,7 +30,7 @@ uint32_t SimBusTiming::arbitrationRate() const
 
 uint32_t SimBusTiming::dataRate() const
 {
-    const QVector<uint32_t> rates = ratesIn(custom);
+    const QVector<uint32_t> rates = ratesInBitRateText(custom);
     if (!rates.isEmpty())
         return rates.size() > 1 ? rates[1] : rates[0];
     return data ? data : DefaultDataRate;
