@@ -184,6 +184,7 @@ void DisplayRefresh::publishRates()
         ui.rates[slot]->setText(QStringLiteral("%1/s;").arg(count.rateCounters[slot]));
         count.rateCounters[slot] = 0;
     }
+    emit ratesPublished();
 }
 
 void DisplayRefresh::resetTotals()
@@ -192,6 +193,7 @@ void DisplayRefresh::resetTotals()
         count.totals[slot] = 0;
         ui.totals[slot]->setText(QStringLiteral("0"));
     }
+    emit totalsReset();
 }
 
 void DisplayRefresh::clearList()

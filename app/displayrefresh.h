@@ -72,6 +72,10 @@ signals:
     // Every record of a pass, numbered and counted, before the table takes it (also while
     // the display is paused): what the signal windows decode.
     void recordsTaken(const QList<ModelItem> &records);
+    // The rates of a second went to the labels (the one-second update).
+    void ratesPublished();
+    // "复位计数" set the totals back to 0.
+    void totalsReset();
     // Writing to the recording failed; recording has stopped.
     void recordingFailed(const QString &error);
 

@@ -17,6 +17,7 @@
 #include "record/savefiledlg.h"
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
+#include "statistics/busanalysis.h"
 #include "transmit/listsenddlg.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
@@ -94,6 +95,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     signalWindows->loadRemembered();
     logViewerLauncher->setSignalDatabases(signalWindows->databases());
     listSend->setSignalDatabases(signalWindows->databases());
+    busWindows = new BusAnalysis(this, mainMenus, display, signalWindows->databases());
+    connect(busWindows, &BusAnalysis::log, this, &MainWindow::appendLog);
     followScreenScale(this, [this](double factor) { scaleColumns(factor); });
     armTimers();
 }
@@ -387,6 +390,8 @@ void MainWindow::setLa()
         listSend->applyLanguage();
     if (signalWindows)
         signalWindows->applyLanguage();
+    if (busWindows)
+        busWindows->applyLanguage();
 }
 
 void MainWindow::switchLanguage(uint32_t target)

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+class BusAnalysis;
 class DisplayFilter;
 class LogViewerLauncher;
 class MainMenus;
@@ -50,6 +51,7 @@ public:
     uint32_t listLimit() const { return display->listLimit(); }
     LogViewerLauncher *logViewers() const { return logViewerLauncher; }
     SignalAnalysis *signalAnalysis() const { return signalWindows; }
+    BusAnalysis *busAnalysis() const { return busWindows; }
 
 public slots:
     void refreshDisplay();
@@ -115,6 +117,7 @@ private:
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;
     SignalAnalysis *signalWindows = nullptr;
+    BusAnalysis *busWindows = nullptr;
     LanguageSwitch language;
     QTimer refreshTimer;
     QTimer rateTimer;

@@ -11,5 +11,6 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.h
     ${CMAKE_CURRENT_LIST_DIR}/cancarryrule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/canerrorframe.h
+    ${CMAKE_CURRENT_LIST_DIR}/receivelosses.h
     ${CMAKE_CURRENT_LIST_DIR}/bitratetext.h
     ${CMAKE_CURRENT_LIST_DIR}/bitratetext.cpp)

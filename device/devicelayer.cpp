@@ -196,13 +196,10 @@ ChannelBitRates channelBitRates(uint32_t ch)
 
 ReceiveLosses receiveLosses(uint32_t ch)
 {
-    ReceiveLosses losses;
     const std::shared_ptr<VendorApi> backend = vendorBackend();
-    if (const auto *simulator = dynamic_cast<const SimulatedAdapter *>(backend.get()))
-        losses.fifoOverflow = int64_t(simulator->droppedFrames(ch ? 1 : 0));
-    else if (const auto *serialBus = dynamic_cast<const SerialBusBackend *>(backend.get()))
-        losses.backendDropped = int64_t(serialBus->droppedFrames(ch));
-    return losses;
+    if (auto *counter = dynamic_cast<ReceiveLossCounter *>(backend.get()))
+        return counter->receiveLosses(ch ? 1 : 0);
+    return ReceiveLosses();
 }
 
 bool clearFilter(uint32_t ch)

@@ -6,6 +6,7 @@
 //
 // Channel index: 0 = channel 1, non-zero = channel 2.
 
+#include "device/receivelosses.h"
 #include "device/vendorapi.h"
 
 #include <QString>
@@ -35,15 +36,6 @@ struct ChannelBitRates
     uint32_t data = 0;
 };
 
-// Frames the backend lost before a receive thread read them, since the backend started;
-// -1 where the backend keeps no such count. fifoOverflow: the adapter's receive FIFO was
-// full. backendDropped: the QtSerialBus backend's channel queue was full.
-struct ReceiveLosses
-{
-    int64_t fifoOverflow = -1;
-    int64_t backendDropped = -1;
-};
-
 // Backend behind the vendor interface. The device layer owns it; the default is
 // chosen by createConfiguredBackend() (adapterconfig.h) on first use. Install or replace
 // it only while no receive or send thread is running.
@@ -68,6 +60,7 @@ bool setCanFdStandard(uint32_t ch, uint32_t standard);
 bool setBaudRate(uint32_t ch, uint32_t arbitrationBitRate, uint32_t dataBitRate);
 bool setCustomBaudRate(uint32_t ch, const QString &value);
 ChannelBitRates channelBitRates(uint32_t ch);
+// What the backend lost before the receive threads read it (all -1 when it keeps no count).
 ReceiveLosses receiveLosses(uint32_t ch);
 bool clearFilter(uint32_t ch);
 bool setFilter(uint32_t ch, uint32_t mode, const QString &start, const QString &end);

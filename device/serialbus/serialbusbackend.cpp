@@ -78,6 +78,13 @@ uint64_t SerialBusBackend::droppedFrames(uint32_t ch) const
     return m_channels[ch ? 1 : 0]->droppedFrames();
 }
 
+ReceiveLosses SerialBusBackend::receiveLosses(uint32_t ch)
+{
+    ReceiveLosses losses;
+    losses.backendDropped = int64_t(droppedFrames(ch));
+    return losses;
+}
+
 bool SerialBusBackend::fail(const QString &reason)
 {
     std::lock_guard<std::mutex> lock(m_errorMutex);

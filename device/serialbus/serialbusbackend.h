@@ -6,6 +6,7 @@
 // safe to call from the receive and send threads. See device/serialbus/README.md for
 // the settings each plugin honours.
 
+#include "device/receivelosses.h"
 #include "device/vendorapi.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ class SerialBusFilter;
 class SerialBusProperties;
 class SerialBusWorker;
 
-class SerialBusBackend : public VendorApi
+class SerialBusBackend : public VendorApi, public ReceiveLossCounter
 {
 public:
     static constexpr uint32_t DeviceHandle = 0x5B00;
@@ -47,6 +48,7 @@ public:
     QString lastError() const;
     // Received frames dropped because the channel's queue was full.
     uint64_t droppedFrames(uint32_t ch) const;
+    ReceiveLosses receiveLosses(uint32_t ch) override; // the same, for the device layer
     const SerialBusConfig &config() const { return m_config; }
 
     // Vendor interface (ordinals 1-64).

@@ -545,6 +545,17 @@ uint64_t SimulatedAdapter::droppedFrames(int ch) const
     return m_channels[ch ? 1 : 0]->dropped();
 }
 
+ReceiveLosses SimulatedAdapter::receiveLosses(uint32_t ch)
+{
+    {
+        std::lock_guard<std::mutex> bus(m_busMutex);
+        advanceBus(m_clock->nowNs());
+    }
+    ReceiveLosses losses;
+    losses.fifoOverflow = int64_t(droppedFrames(ch ? 1 : 0));
+    return losses;
+}
+
 uint64_t SimulatedAdapter::errorFrames(int ch) const
 {
     return m_channels[ch ? 1 : 0]->errorFrames;

@@ -50,6 +50,7 @@
 // Only one device is open at a time; the indexes 0 .. presentDevices-1 answer an open.
 // Everything may be called from several threads at once.
 
+#include "device/receivelosses.h"
 #include "device/sim/simchannel.h"
 #include "device/sim/simclock.h"
 #include "device/sim/simnodes.h"
@@ -100,7 +101,7 @@ struct SimulatorConfig
 // $LARKSPUR_SIM_VOLUMES when set.
 QString simulatedVolumesRoot();
 
-class SimulatedAdapter : public VendorApi
+class SimulatedAdapter : public VendorApi, public ReceiveLossCounter
 {
 public:
     explicit SimulatedAdapter(const SimulatorConfig &config = SimulatorConfig());
@@ -141,11 +142,12 @@ public:
     void setQueueLimit(size_t records);
 
     // Counters per channel index.
-    uint64_t droppedFrames(int ch) const;     // lost to full receive FIFOs
-    uint64_t errorFrames(int ch) const;       // error frames seen on its wire
-    uint64_t generatedFrames(int ch) const;   // produced by the traffic generator
-    uint64_t transmittedFrames(int ch) const; // accepted by transmit calls
-    uint64_t wireSentFrames(int ch) const;    // of those, gone out on the wire
+    uint64_t droppedFrames(int ch) const;                    // lost to full receive FIFOs
+    ReceiveLosses receiveLosses(uint32_t ch) override; // the same, for the device layer
+    uint64_t errorFrames(int ch) const;                      // error frames seen on its wire
+    uint64_t generatedFrames(int ch) const;                  // produced by the traffic generator
+    uint64_t transmittedFrames(int ch) const;                // accepted by transmit calls
+    uint64_t wireSentFrames(int ch) const;                   // of those, gone out on the wire
     // The wire runs lazily: these bring it up to the bus clock's present time first.
     size_t queuedFrames(int ch);
     size_t pendingTransmits(int ch); // queued or on the wire, not yet delivered

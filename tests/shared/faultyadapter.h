@@ -4,13 +4,15 @@
 // simulated adapter) and lets the test break things on the way: make the nth call of an
 // ordinal or the nth write of a property fail, fake the raw result of receive calls, pull
 // the plug, hand extra frames to a channel's receive side, and log calls and property
-// writes. Install it with setVendorBackend() in place of the backend it wraps.
+// writes. Install it with setVendorBackend() in place of the backend it wraps. The wrapped
+// backend's receive-loss counts are passed through.
 //
 // Injected frames are returned by the next receive call of their kind on that channel,
 // ahead of what the wrapped backend has; the channel's acceptance filter does not see
 // them. While unplugged every call fails (deviceStatus answers 0) and the wrapped device
 // is closed, so nothing it held survives and old handles stay dead after replug().
 
+#include "device/receivelosses.h"
 #include "device/vendorapi.h"
 
 #include <QByteArray>
@@ -27,10 +29,16 @@
 #include <memory>
 #include <mutex>
 
-class FaultyAdapter final : public VendorApi
+class FaultyAdapter final : public VendorApi, public ReceiveLossCounter
 {
 public:
     explicit FaultyAdapter(std::shared_ptr<VendorApi> inner) : m_inner(std::move(inner)) {}
+
+    ReceiveLosses receiveLosses(uint32_t ch) override
+    {
+        auto *counter = dynamic_cast<ReceiveLossCounter *>(m_inner.get());
+        return counter ? counter->receiveLosses(ch) : ReceiveLosses();
+    }
 
     // ---- Test hooks ----
 
