@@ -2,9 +2,6 @@
 
 #include "device/vendorapi.h"
 
-#include <cstddef>
-#include <vector>
-
 namespace {
 
 constexpr int FooterBits = 1 + 1 + 1 + 7 + 3; // CRC delimiter, ACK slot, ACK delimiter, EOF, IFS
@@ -13,17 +10,21 @@ constexpr int FooterBits = 1 + 1 + 1 + 7 + 3; // CRC delimiter, ACK slot, ACK de
 
 // The unstuffed bits of the stuffed region, the index where the data phase starts (ESI)
 // and the index of the first bit after the data field.
+// A fixed buffer on the stack: the longest stuffed region (extended CAN FD header, 64
+// bytes) has 553 bits, and this runs for every frame the statistics see.
 struct CanFrameBits::BitStream
 {
-    std::vector<uint8_t> bits;
+    static constexpr int Capacity = 1 + 32 + 3 + 4 + 64 * 8 + 15;
+    uint8_t bits[Capacity];
+    int size = 0;
     int dataPhaseStart = -1;
 
     void add(uint32_t value, int width)
     {
         for (int i = width - 1; i >= 0; --i)
-            bits.push_back(uint8_t((value >> i) & 1u));
+            bits[size++] = uint8_t((value >> i) & 1u);
     }
-    void markDataPhase() { dataPhaseStart = int(bits.size()); }
+    void markDataPhase() { dataPhaseStart = size; }
 };
 
 namespace {
@@ -33,23 +34,23 @@ namespace {
 // count into stuff bits sent before and from that index on.
 // A stuff bit due after the very last bit is left out when endsInFixedStuff (CAN FD: the
 // fixed stuff bit that opens the CRC field follows there anyway).
-void countStuffing(const std::vector<uint8_t> &bits, int dataPhaseStart, bool endsInFixedStuff,
+void countStuffing(const uint8_t *bits, int count, int dataPhaseStart, bool endsInFixedStuff,
                    int *before, int *after)
 {
     *before = 0;
     *after = 0;
     int run = 0;
     uint8_t last = 2;
-    for (std::size_t i = 0; i < bits.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
         if (bits[i] == last) {
             ++run;
         } else {
             last = bits[i];
             run = 1;
         }
-        if (run == 5 && !(endsInFixedStuff && i + 1 == bits.size())) {
+        if (run == 5 && !(endsInFixedStuff && i + 1 == count)) {
             // The stuff bit goes out after bit i.
-            if (dataPhaseStart >= 0 && int(i) >= dataPhaseStart)
+            if (dataPhaseStart >= 0 && i >= dataPhaseStart)
                 ++*after;
             else
                 ++*before;
@@ -114,27 +115,27 @@ CanFrameBits::CanFrameBits(uint32_t idWord, uint8_t length, const uint8_t *data,
 
 void CanFrameBits::countClassic(BitStream &bits)
 {
-    const uint16_t crc = crc15(bits.bits.data(), int(bits.bits.size()));
+    const uint16_t crc = crc15(bits.bits, bits.size);
     bits.add(crc, 15);
     int before = 0, after = 0;
-    countStuffing(bits.bits, -1, false, &before, &after);
+    countStuffing(bits.bits, bits.size, -1, false, &before, &after);
     m_crcLength = 15;
     m_stuffBits = before;
-    m_arbitrationBits = int(bits.bits.size()) + before + FooterBits;
+    m_arbitrationBits = bits.size + before + FooterBits;
     m_dataBits = 0;
 }
 
 void CanFrameBits::countFd(BitStream &bits, bool bitRateSwitch, int dataLength)
 {
     int before = 0, after = 0;
-    countStuffing(bits.bits, bits.dataPhaseStart, true, &before, &after);
+    countStuffing(bits.bits, bits.size, bits.dataPhaseStart, true, &before, &after);
     m_stuffBits = before + after;
     m_crcLength = dataLength <= 16 ? 17 : 21;
     // Stuff count (3 bits Gray code and parity) and CRC, with a fixed stuff bit before
     // the stuff count and after every fourth bit from there on.
     const int crcField = 4 + m_crcLength;
     const int fixedStuff = (crcField + 3) / 4;
-    const int stuffed = int(bits.bits.size());
+    const int stuffed = bits.size;
     if (bitRateSwitch) {
         const int header = bits.dataPhaseStart; // SOF .. BRS
         m_arbitrationBits = header + before + FooterBits;
