@@ -12,20 +12,29 @@ void ChannelLoad::noteAdapterTime(uint64_t us)
 {
     if (!m_windowStamped) {
         m_windowStamped = true;
-        if (!m_previousStamped || us < m_lastStampUs)
-            m_spanStartUs = us; // after a quiet window or a restarted adapter clock
-        else
-            m_spanStartUs = m_lastStampUs;
-    } else if (us < m_lastStampUs) {
-        m_spanStartUs = us; // the clock started again within the window
+        m_oldestUs = m_newestUs = us;
+        return;
     }
-    m_lastStampUs = us;
+    m_oldestUs = std::min(m_oldestUs, us);
+    m_newestUs = std::max(m_newestUs, us);
+}
+
+uint64_t ChannelLoad::stampedSpanNs() const
+{
+    if (!m_windowStamped)
+        return 0;
+    uint64_t start = m_oldestUs;
+    // Carry on from the previous window unless the adapter clock started again.
+    if (m_previousStamped && m_newestUs >= m_previousNewestUs)
+        start = std::min(start, m_previousNewestUs);
+    return (m_newestUs - start) * 1000;
 }
 
 void ChannelLoad::closeWindow(uint64_t elapsedNs, uint32_t arbitrationRate, uint32_t dataRate)
 {
+    elapsedNs = std::max(elapsedNs, stampedSpanNs());
     if (m_windowStamped)
-        elapsedNs = std::max(elapsedNs, (m_lastStampUs - m_spanStartUs) * 1000);
+        m_previousNewestUs = m_newestUs;
     m_previousStamped = m_windowStamped;
     m_windowStamped = false;
     m_known = arbitrationRate != 0 && dataRate != 0 && elapsedNs != 0;

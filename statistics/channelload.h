@@ -21,7 +21,7 @@ public:
     static constexpr int HistorySeconds = 600; // the plot's ten minutes
 
     void addBits(uint32_t arbitrationBits, uint32_t dataBits);
-    // A received frame's adapter time stamp, in the order received.
+    // A received frame's adapter time stamp.
     void noteAdapterTime(uint64_t us);
     // Ends the window that lasted elapsedNs. Rates in bit/s; 0 = not known, then the window
     // has no load and leaves the peak and the average alone.
@@ -38,14 +38,18 @@ public:
     const QVector<float> &history() const { return m_history; }
 
 private:
+    uint64_t stampedSpanNs() const;
+
     uint64_t m_windowArbitrationBits = 0;
     uint64_t m_windowDataBits = 0;
-    // Adapter time covered: from the previous window's last stamp (or this window's
-    // first) to this window's last.
+    // Adapter time covered: from the previous window's newest stamp (or this window's
+    // oldest) to this window's newest. The classic and CAN FD queues are read one after
+    // the other, so the stamps of a window come in two runs, each in order.
     bool m_previousStamped = false;
     bool m_windowStamped = false;
-    uint64_t m_spanStartUs = 0;
-    uint64_t m_lastStampUs = 0;
+    uint64_t m_previousNewestUs = 0;
+    uint64_t m_oldestUs = 0;
+    uint64_t m_newestUs = 0;
     double m_busyNs = 0;      // since the reset, windows with known rates
     uint64_t m_elapsedNs = 0; // the same windows' length
     double m_current = 0;

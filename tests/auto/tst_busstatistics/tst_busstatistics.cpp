@@ -209,6 +209,26 @@ void tst_BusStatistics::backlogCountsOverItsWireTime()
     statistics.take(next);
     statistics.closeSecond(1000000000, rates, data);
     QVERIFY(std::abs(statistics.channel(0).load.current() - frameNs * next.size() / 1e9) < 0.001);
+
+    // The classic queue's backlog (2 s) then the CAN FD queue's (6 s), read in one pass:
+    // the window covers the 6 s.
+    BusStatistics interleaved;
+    QList<ModelItem> both;
+    for (uint64_t us = 0; us <= 2000000; us += 1000)
+        both << formatRxFrame(0, classicRecord(0x100, 8, us), true);
+    CanFdRxRecord fd{};
+    fd.id = 0x200;
+    fd.length = 8;
+    for (uint64_t us = 500; us <= 6000000; us += 10000) {
+        fd.timeStamp = us;
+        both << formatRxFdFrame(0, fd, true);
+    }
+    interleaved.take(both);
+    interleaved.closeSecond(1000000000, rates, data);
+    const double fdNs = double(CanFrameBits(0x200, 8, fd.data, true, false).durationNs(500000, 0));
+    const double spread = (frameNs * 2001 + fdNs * 600) / 6e9;
+    QVERIFY2(std::abs(interleaved.channel(0).load.current() - spread) < 0.001,
+             qPrintable(QString::number(interleaved.channel(0).load.current())));
 }
 
 void tst_BusStatistics::unknownRatesShowNoLoad()
