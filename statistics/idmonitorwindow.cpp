@@ -123,6 +123,10 @@ uint64_t IdMonitorWindow::nowUs() const
 void IdMonitorWindow::applyFilter()
 {
     const int channel = channelBox->currentIndex();
+    if (channel == 0 && filterEdit->text().trimmed().isEmpty()) {
+        proxy->setFilterRegularExpression(QRegularExpression()); // every row, unmatched
+        return;
+    }
     const QString channelPattern = channel > 0 ? QString::number(channel) : QStringLiteral("\\d+");
     const QString pattern = QLatin1Char('^') + channelPattern + QStringLiteral(" .*") +
                             QRegularExpression::escape(filterEdit->text().trimmed());
