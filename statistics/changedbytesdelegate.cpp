@@ -44,8 +44,13 @@ void ChangedBytesDelegate::drawBytes(QPainter *painter, const QStyleOptionViewIt
     for (int i = 0; 3 * i < text.size() && rect.width() > 0; ++i) {
         const bool hot = i < 64 && (changed >> i) & 1;
         const QString piece = text.mid(3 * i, 3);
+        const int width = (hot ? boldMetrics : metrics).horizontalAdvance(piece.left(2));
         painter->setFont(hot ? bold : option.font);
         painter->setPen(hot ? QColor(Qt::red) : normal);
+        if (width > rect.width()) { // the bytes that do not fit are cut off as the text would be
+            painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("…"));
+            break;
+        }
         painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, piece);
         rect.setLeft(rect.left() + (hot ? boldMetrics : metrics).horizontalAdvance(piece));
     }

@@ -15,6 +15,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 IdMonitorWindow::IdMonitorWindow(SignalDatabases *databases, QWidget *parent)
     : QWidget(parent, Qt::Window), model(new IdMonitorModel(&monitor, databases, this)),
       proxy(new QSortFilterProxyModel(this)), view(new QTableView(this)),
@@ -58,16 +60,7 @@ void IdMonitorWindow::setUpView()
     view->verticalHeader()->hide();
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    QHeaderView *header = view->horizontalHeader();
-    header->setStretchLastSection(true);
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    header->setDefaultSectionSize(9 * digit);
-    header->resizeSection(IdMonitorModel::Channel, 6 * digit);
-    header->resizeSection(IdMonitorModel::Direction, 6 * digit);
-    header->resizeSection(IdMonitorModel::Id, 12 * digit);
-    header->resizeSection(IdMonitorModel::Type, 12 * digit);
-    header->resizeSection(IdMonitorModel::Length, 6 * digit);
-    header->resizeSection(IdMonitorModel::Data, 26 * digit);
+    view->horizontalHeader()->setStretchLastSection(true);
     view->setSortingEnabled(true);
     view->sortByColumn(IdMonitorModel::Id, Qt::AscendingOrder);
 }
@@ -80,6 +73,21 @@ void IdMonitorWindow::applyLanguage()
     filterEdit->setPlaceholderText(byLanguage("筛选 ID", "篩選 ID", "Filter ID"));
     clearButton->setText(byLanguage("清空", "清除", "Clear"));
     model->applyLanguage();
+    sizeColumns();
+}
+
+// Wide enough for the header in the current language and for the usual contents.
+void IdMonitorWindow::sizeColumns()
+{
+    static const int contentDigits[IdMonitorModel::ColumnCount] = {2, 3, 11, 11, 8,  6, 8, 8,
+                                                                   8, 8, 8,  3,  24, 6, 0};
+    const QFontMetrics metrics = view->horizontalHeader()->fontMetrics();
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (int c = 0; c + 1 < IdMonitorModel::ColumnCount; ++c) {
+        const QString title = model->headerData(c, Qt::Horizontal).toString();
+        const int titleWidth = metrics.horizontalAdvance(title) + 2 * digit; // and the sort arrow
+        view->horizontalHeader()->resizeSection(c, std::max(titleWidth, contentDigits[c] * digit));
+    }
 }
 
 void IdMonitorWindow::takeRecords(const QList<ModelItem> &records)

@@ -41,6 +41,7 @@ private:
     uint64_t nowUs() const;
     void applyFilter();
     void setUpView();
+    void sizeColumns();
 
     IdMonitor monitor;
     IdMonitorModel *model;

@@ -84,6 +84,7 @@ private slots:
     void windowFilters();
     void windowDecodesSignalsOfLoadedDatabases();
     void windowRefreshesOnlyWhenShownAndClears();
+    void windowPaintsChangedBytesRed();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -327,6 +328,34 @@ void TestIdMonitor::windowRefreshesOnlyWhenShownAndClears()
     QCOMPARE(view->headerData(IdMonitorModel::Count, Qt::Horizontal).toString(), QString("次数"));
     QCOMPARE(clear->text(), QString("清空"));
     setLanguageIndex(2);
+}
+
+void TestIdMonitor::windowPaintsChangedBytesRed()
+{
+    const auto redPixels = [](const QImage &image) {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            }
+        }
+        return red;
+    };
+    IdMonitorWindow window(nullptr, nullptr);
+    window.resize(1400, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableView *view = window.findChild<QTableView *>();
+    QWidget *cells = view->viewport();
+    window.takeRecords({rx(0, 0x300, 0, {1, 2, 3}), rx(0, 0x300, 0, {1, 2, 3})});
+    window.refresh();
+    view->scrollTo(view->model()->index(0, IdMonitorModel::Data));
+    QCOMPARE(redPixels(cells->grab().toImage()), 0);
+    window.takeRecords({rx(0, 0x300, 0, {1, 9, 3})});
+    window.refresh();
+    const QImage image = cells->grab().toImage();
+    QVERIFY(redPixels(image) > 20);
 }
 
 QTEST_MAIN(TestIdMonitor)
