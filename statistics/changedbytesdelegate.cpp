@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 ChangedBytesDelegate::ChangedBytesDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
 void ChangedBytesDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -26,7 +28,8 @@ void ChangedBytesDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
     drawBytes(painter, cell, text, changed);
 }
 
-// The text is "AB CD EF": byte i starts at character 3 * i.
+// The text is "AB CD EF": byte i starts at character 3 * i. Bytes of the same state are
+// drawn as one run; a run that does not fit is elided like any cell text.
 void ChangedBytesDelegate::drawBytes(QPainter *painter, const QStyleOptionViewItem &option,
                                      const QString &text, uint64_t changed)
 {
@@ -35,24 +38,25 @@ void ChangedBytesDelegate::drawBytes(QPainter *painter, const QStyleOptionViewIt
         option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     QFont bold = option.font;
     bold.setBold(true);
-    const QFontMetrics metrics(option.font);
-    const QFontMetrics boldMetrics(bold);
     const int margin = 3;
     QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
     painter->save();
     painter->setClipRect(option.rect);
-    for (int i = 0; 3 * i < text.size() && rect.width() > 0; ++i) {
-        const bool hot = i < 64 && (changed >> i) & 1;
-        const QString piece = text.mid(3 * i, 3);
-        const int width = (hot ? boldMetrics : metrics).horizontalAdvance(piece.left(2));
+    const int bytes = std::min<int>((text.size() + 1) / 3, 64);
+    for (int first = 0; first < bytes && rect.width() > 0;) {
+        const bool hot = (changed >> first) & 1;
+        int end = first + 1;
+        while (end < bytes && bool((changed >> end) & 1) == hot)
+            ++end;
+        const QString run = text.mid(3 * first, 3 * (end - first));
         painter->setFont(hot ? bold : option.font);
         painter->setPen(hot ? QColor(Qt::red) : normal);
-        if (width > rect.width()) { // the bytes that do not fit are cut off as the text would be
-            painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("…"));
-            break;
-        }
-        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, piece);
-        rect.setLeft(rect.left() + (hot ? boldMetrics : metrics).horizontalAdvance(piece));
+        const QFontMetrics metrics(painter->font());
+        const int width = metrics.horizontalAdvance(run);
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter,
+                          metrics.elidedText(run, Qt::ElideRight, rect.width()));
+        rect.setLeft(rect.left() + width);
+        first = end;
     }
     painter->restore();
 }

@@ -79,8 +79,8 @@ void IdMonitorWindow::applyLanguage()
 // Wide enough for the header in the current language and for the usual contents.
 void IdMonitorWindow::sizeColumns()
 {
-    static const int contentDigits[IdMonitorModel::ColumnCount] = {2, 3, 11, 11, 8,  6, 8, 8,
-                                                                   8, 8, 8,  3,  24, 6, 0};
+    static const int contentDigits[IdMonitorModel::ColumnCount] = {2, 3, 10, 10, 7,  5, 7, 7,
+                                                                   7, 7, 7,  3,  24, 5, 0};
     const QFontMetrics metrics = view->horizontalHeader()->fontMetrics();
     const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c + 1 < IdMonitorModel::ColumnCount; ++c) {
