@@ -1,4 +1,4 @@
-# Bus statistics cost per frame at the bus maximum of both channels.
+# Bus statistics and identifier monitor: their cost at the bus maximum of both channels.
 add_executable(statistics_bench ${CMAKE_CURRENT_LIST_DIR}/statistics_bench.cpp)
 target_link_libraries(statistics_bench PRIVATE larkspur_core)
 set_target_properties(statistics_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

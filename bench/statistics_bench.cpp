@@ -1,15 +1,17 @@
-// Cost of the bus statistics on the GUI thread: every record of a refresh pass goes
-// through BusStatistics::take (kind counts and the exact bits of each frame), and once a
-// second closeSecond. Traffic is made by the real formatters at the physical maximum of
-// both channels (each on its own wire: channel 1 sends, channel 2 receives, so each
-// channel's records are its wire's frames) for three frame shapes, and at 60,000 frames/s
-// of the most expensive shape. Prints one "name: value" line per figure.
+// Cost of the bus statistics and the identifier monitor on the GUI thread: every record
+// of a refresh pass goes through BusStatistics::take (kind counts and the exact bits of
+// each frame) and IdMonitor::take, and once a second closeSecond and rollSecond. Traffic is made by
+// the real formatters at the physical maximum of both channels (each on its own wire: channel 1
+// sends, channel 2 receives, so each channel's records are its wire's frames) for three frame
+// shapes, and at 60,000 frames/s of the most expensive shape. Prints one "name: value" line per
+// figure.
 //
 //   statistics_bench [--seconds N]
 
 #include "device/canframebits.h"
 #include "receive/frameformat.h"
 #include "statistics/busstatistics.h"
+#include "statistics/idmonitor.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -87,20 +89,28 @@ void run(const Shape &shape, double perSecond, int seconds, const char *label)
     for (int i = 0; i < 20 * seconds; ++i)
         passes << pass(shape, perSecond, timeUs, random);
     BusStatistics statistics;
+    IdMonitor monitor;
     const uint32_t arb[2] = {shape.arbitration, shape.arbitration};
     const uint32_t data[2] = {shape.data, shape.data};
-    const double start = threadCpuSeconds();
+    double statisticsCpu = 0, monitorCpu = 0;
     for (int i = 0; i < passes.size(); ++i) {
+        const double start = threadCpuSeconds();
         statistics.take(passes[i]);
         if (i % 20 == 19)
             statistics.closeSecond(1000000000, arb, data);
+        const double between = threadCpuSeconds();
+        monitor.take(passes[i], uint64_t(i) * 50000);
+        if (i % 20 == 19)
+            monitor.rollSecond();
+        monitorCpu += threadCpuSeconds() - between;
+        statisticsCpu += between - start;
     }
-    const double cpu = threadCpuSeconds() - start;
+    const double cpu = statisticsCpu + monitorCpu;
     const double frames = 2.0 * perSecond * seconds;
-    std::printf("%s %s: %.0f frames/s on both channels, %.3f of a core, %.2f us/frame, "
-                "load %.1f %%\n",
-                label, shape.name, 2 * perSecond, cpu / seconds, cpu / frames * 1e6,
-                statistics.channel(1).load.average() * 100);
+    std::printf("%s %s: %.0f frames/s on both channels, load %.1f %%: statistics and monitor "
+                "%.3f of a core (statistics %.3f, monitor %.3f), %.2f us/frame\n",
+                label, shape.name, 2 * perSecond, statistics.channel(1).load.average() * 100,
+                cpu / seconds, statisticsCpu / seconds, monitorCpu / seconds, cpu / frames * 1e6);
 }
 
 } // namespace

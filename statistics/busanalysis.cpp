@@ -4,25 +4,30 @@
 #include "app/mainmenus.h"
 #include "device/devicelayer.h"
 #include "statistics/busstatisticswindow.h"
+#include "statistics/idmonitorwindow.h"
 
 #include <QAction>
 #include <QMainWindow>
 
 BusAnalysis::BusAnalysis(QMainWindow *window, MainMenus *menus, DisplayRefresh *display,
                          SignalDatabases *databases)
-    : QObject(window), statsWindow(new BusStatisticsWindow(window))
+    : QObject(window), statsWindow(new BusStatisticsWindow(window)),
+      monitor(new IdMonitorWindow(databases, window))
 {
-    Q_UNUSED(databases);
     menus->addAnalysisSeparator();
     QAction *statsAction =
         menus->addAnalysisAction(MenuTexts{"总线统计", "匯流排統計", "Bus statistics"});
+    QAction *monitorAction =
+        menus->addAnalysisAction(MenuTexts{"ID 监视", "ID 監視", "Identifier monitor"});
     connect(statsAction, &QAction::triggered, this, [this] {
         statsWindow->showStatistics(stats, lossWatch);
         raise(statsWindow);
     });
+    connect(monitorAction, &QAction::triggered, this, [this] { raise(monitor); });
     connect(statsWindow, &BusStatisticsWindow::resetRequested, this, &BusAnalysis::resetStatistics);
 
     connect(display, &DisplayRefresh::recordsTaken, this, &BusAnalysis::takeRecords);
+    connect(display, &DisplayRefresh::recordsTaken, monitor, &IdMonitorWindow::takeRecords);
     connect(display, &DisplayRefresh::ratesPublished, this, &BusAnalysis::closeSecond);
     connect(display, &DisplayRefresh::totalsReset, this, &BusAnalysis::resetStatistics);
     second.start();
@@ -31,6 +36,7 @@ BusAnalysis::BusAnalysis(QMainWindow *window, MainMenus *menus, DisplayRefresh *
 void BusAnalysis::applyLanguage()
 {
     statsWindow->applyLanguage();
+    monitor->applyLanguage();
 }
 
 void BusAnalysis::takeRecords(const QList<ModelItem> &records)

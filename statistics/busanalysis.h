@@ -29,6 +29,7 @@ public:
     const BusStatistics &statistics() const { return stats; }
     const LossWatch &losses() const { return lossWatch; }
     BusStatisticsWindow *statisticsWindow() const { return statsWindow; }
+    IdMonitorWindow *monitorWindow() const { return monitor; }
 
 signals:
     void log(const QString &line);
@@ -46,4 +47,5 @@ private:
     LossWatch lossWatch;
     QElapsedTimer second;
     BusStatisticsWindow *statsWindow;
+    IdMonitorWindow *monitor;
 };

@@ -30,6 +30,7 @@ IdMonitorWindow::IdMonitorWindow(SignalDatabases *databases, QWidget *parent)
     proxy->setFilterRole(IdMonitorModel::FilterRole);
     setUpView();
     channelBox->addItems({QString(), QStringLiteral("1"), QStringLiteral("2")});
+    channelBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     filterEdit->setClearButtonEnabled(true);
     auto *bar = new QHBoxLayout;
     bar->addWidget(channelLabel);
