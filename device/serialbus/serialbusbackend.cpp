@@ -137,26 +137,22 @@ uint32_t SerialBusBackend::openDevice(uint32_t deviceType, uint32_t deviceIndex,
     for (auto &channel : m_channels)
         channel->reset();
     m_properties->reset();
+    forgetLinks();
     m_open = true;
     return DeviceHandle;
 }
 
 bool SerialBusBackend::waitConnected()
 {
-    QDeadlineTimer deadline(ConnectTimeoutMs);
-    while (!(m_worker->isConnected(0) && m_worker->isConnected(1))) {
-        for (int ch = 0; ch < 2; ++ch) {
-            if (m_worker->hasFailed(ch))
-                return fail(
-                    QStringLiteral("%1 %2: %3")
-                        .arg(m_config.plugin, m_config.interfaces[ch], m_worker->deviceError(ch)));
-        }
-        if (deadline.hasExpired())
-            return fail(QStringLiteral("%1: interfaces did not connect within %2 ms")
-                            .arg(m_config.plugin)
-                            .arg(ConnectTimeoutMs));
-        QThread::msleep(5);
-    }
+    const int result = m_worker->waitForConnection(QDeadlineTimer(ConnectTimeoutMs));
+    if (result == 0 || result == 1)
+        return fail(
+            QStringLiteral("%1 %2: %3")
+                .arg(m_config.plugin, m_config.interfaces[result], m_worker->deviceError(result)));
+    if (result == 2)
+        return fail(QStringLiteral("%1: interfaces did not connect within %2 ms")
+                        .arg(m_config.plugin)
+                        .arg(ConnectTimeoutMs));
     return true;
 }
 
@@ -168,6 +164,7 @@ uint32_t SerialBusBackend::closeDevice(uint32_t device)
     m_worker->run([this] { m_worker->disconnectDevices(); });
     for (auto &channel : m_channels)
         channel->reset();
+    forgetLinks();
     return 1;
 }
 
@@ -248,6 +245,7 @@ uint32_t SerialBusBackend::resetCan(uint32_t channel)
     if (!target)
         return fail(QStringLiteral("channel not initialised"));
     target->reset();
+    m_links[channel - ChannelHandle0].reset(); // the next start reads the interface again
     applyFilter(channel - ChannelHandle0, SerialBusFilter()); // undo a raw filter
     return 1;
 }
@@ -317,9 +315,8 @@ bool SerialBusBackend::checkSocketCan(uint32_t ch, Setting setting, uint32_t val
 {
     const QString &name = m_config.interfaces[ch];
     SocketCanLink link;
-    QString error;
-    if (!SocketCanLink::query(name, &link, &error))
-        return fail(error);
+    if (!socketCanLink(ch, &link))
+        return false;
     if (link.isVirtual())
         return true;
     const QString hint = QStringLiteral(" (set it with: ip link set %1 type can ...)").arg(name);
@@ -351,6 +348,26 @@ bool SerialBusBackend::checkSocketCan(uint32_t ch, Setting setting, uint32_t val
                     hint);
     }
     return false;
+}
+
+bool SerialBusBackend::socketCanLink(uint32_t ch, SocketCanLink *link)
+{
+    std::unique_ptr<SocketCanLink> &known = m_links[ch & 1];
+    if (!known) {
+        auto read = std::make_unique<SocketCanLink>();
+        QString error;
+        if (!SocketCanLink::query(m_config.interfaces[ch & 1], read.get(), &error))
+            return fail(error);
+        known = std::move(read);
+    }
+    *link = *known;
+    return true;
+}
+
+void SerialBusBackend::forgetLinks()
+{
+    for (auto &link : m_links)
+        link.reset();
 }
 
 bool SerialBusBackend::applyFilter(uint32_t ch, const SerialBusFilter &filter)
@@ -439,15 +456,9 @@ uint32_t SerialBusBackend::receiveRecords(uint32_t handle, Record *records, uint
     SerialBusChannel *channel = channelOf(handle);
     if (!channel || !records)
         return 0;
-    QDeadlineTimer deadline(qMax(0, waitMs));
-    for (;;) {
-        uint32_t count = 0;
-        if constexpr (std::is_same_v<Record, CanRxRecord>)
-            count = channel->takeClassic(records, capacity);
-        else
-            count = channel->takeFd(records, capacity);
-        if (count > 0 || deadline.hasExpired())
-            return count;
-        QThread::msleep(1);
-    }
+    const QDeadlineTimer deadline(qMax(0, waitMs));
+    if constexpr (std::is_same_v<Record, CanRxRecord>)
+        return channel->takeClassic(records, capacity, deadline);
+    else
+        return channel->takeFd(records, capacity, deadline);
 }

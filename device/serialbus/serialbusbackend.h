@@ -32,6 +32,7 @@ class SerialBusChannel;
 class SerialBusFilter;
 class SerialBusProperties;
 class SerialBusWorker;
+class SocketCanLink;
 
 class SerialBusBackend : public VendorApi, public ReceiveLossCounter
 {
@@ -87,6 +88,10 @@ private:
     bool waitConnected();
     bool applySetting(uint32_t ch, Setting setting, uint32_t value);
     bool checkSocketCan(uint32_t ch, Setting setting, uint32_t value);
+    // The kernel's view of a channel's interface, read once per channel start (the
+    // settings of one start all compare against it); forgotten on reset and close.
+    bool socketCanLink(uint32_t ch, SocketCanLink *link);
+    void forgetLinks();
     bool isSocketCan() const;
     bool isVirtualCan() const;
     template <typename Record>
@@ -102,4 +107,6 @@ private:
     std::atomic<bool> m_open{false};
     mutable std::mutex m_errorMutex;
     QString m_lastError;
+    // Used by the thread that configures the channels (the GUI) only.
+    std::unique_ptr<SocketCanLink> m_links[2];
 };

@@ -30,11 +30,15 @@ void SerialBusChannel::reset()
     m_started = false;
     m_initialised = false;
     m_listenOnly = false;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_filter.clear();
-    m_expectedEchoes.clear();
-    m_classic.clear();
-    m_fd.clear();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_filter.clear();
+        m_expectedEchoes.clear();
+        m_classic.clear();
+        m_fd.clear();
+        ++m_resets;
+    }
+    m_arrived.notify_all();
 }
 
 void SerialBusChannel::setFilter(const SerialBusFilter &filter)
@@ -61,11 +65,18 @@ void SerialBusChannel::forgetEchoes(int count)
 
 void SerialBusChannel::deliver(const QVector<QCanBusFrame> &frames)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (const QCanBusFrame &frame : frames) {
-        if (wanted(frame))
-            enqueue(frame);
+    bool queued = false;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const size_t before = m_classic.size() + m_fd.size();
+        for (const QCanBusFrame &frame : frames) {
+            if (wanted(frame))
+                enqueue(frame);
+        }
+        queued = m_classic.size() + m_fd.size() != before;
     }
+    if (queued)
+        m_arrived.notify_all();
 }
 
 bool SerialBusChannel::wanted(const QCanBusFrame &frame)
@@ -105,14 +116,30 @@ void SerialBusChannel::enqueue(const QCanBusFrame &frame)
                                 : SerialBusFrames::toRxRecord(frame));
 }
 
-uint32_t SerialBusChannel::takeClassic(CanRxRecord *records, uint32_t capacity)
+template <typename Record>
+uint32_t SerialBusChannel::take(std::deque<Record> &queue, Record *records, uint32_t capacity,
+                                QDeadlineTimer deadline)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return takeFrom(m_classic, records, capacity);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (queue.empty() && !deadline.hasExpired()) {
+        const uint32_t resets = m_resets;
+        const auto woken = [&] { return !queue.empty() || m_resets != resets; };
+        if (deadline.isForever())
+            m_arrived.wait(lock, woken);
+        else
+            m_arrived.wait_until(lock, deadline.deadline<std::chrono::steady_clock>(), woken);
+    }
+    return takeFrom(queue, records, capacity);
 }
 
-uint32_t SerialBusChannel::takeFd(CanFdRxRecord *records, uint32_t capacity)
+uint32_t SerialBusChannel::takeClassic(CanRxRecord *records, uint32_t capacity,
+                                       QDeadlineTimer deadline)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return takeFrom(m_fd, records, capacity);
+    return take(m_classic, records, capacity, deadline);
+}
+
+uint32_t SerialBusChannel::takeFd(CanFdRxRecord *records, uint32_t capacity,
+                                  QDeadlineTimer deadline)
+{
+    return take(m_fd, records, capacity, deadline);
 }

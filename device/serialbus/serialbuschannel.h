@@ -11,9 +11,12 @@
 #include "device/vendorapi.h"
 
 #include <QCanBusFrame>
+#include <QDeadlineTimer>
 #include <QVector>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -45,13 +48,21 @@ public:
     // Worker thread: filters and queues received frames.
     void deliver(const QVector<QCanBusFrame> &frames);
 
-    uint32_t takeClassic(CanRxRecord *records, uint32_t capacity);
-    uint32_t takeFd(CanFdRxRecord *records, uint32_t capacity);
+    // Take what is queued; with a deadline in the future, wait until a frame of the kind
+    // arrives, the channel is reset or the deadline passes (the worker's delivery wakes
+    // the waiting thread, nothing polls).
+    uint32_t takeClassic(CanRxRecord *records, uint32_t capacity,
+                         QDeadlineTimer deadline = QDeadlineTimer(0));
+    uint32_t takeFd(CanFdRxRecord *records, uint32_t capacity,
+                    QDeadlineTimer deadline = QDeadlineTimer(0));
     uint64_t droppedFrames() const { return m_dropped; }
 
 private:
     bool wanted(const QCanBusFrame &frame);  // under m_mutex
     void enqueue(const QCanBusFrame &frame); // under m_mutex
+    template <typename Record>
+    uint32_t take(std::deque<Record> &queue, Record *records, uint32_t capacity,
+                  QDeadlineTimer deadline);
 
     const int m_capacity;
     std::atomic<bool> m_initialised{false};
@@ -60,6 +71,8 @@ private:
     std::atomic<bool> m_echoes{false};
     std::atomic<uint64_t> m_dropped{0};
     std::mutex m_mutex;
+    std::condition_variable m_arrived; // a frame was queued or the channel was reset
+    uint32_t m_resets = 0;             // under m_mutex
     SerialBusFilter m_filter;
     std::deque<bool> m_expectedEchoes;
     std::deque<CanRxRecord> m_classic;

@@ -143,12 +143,45 @@ void SerialBusWorker::onStateChanged(int ch, QCanBusDevice::CanBusDeviceState st
     m_connected[ch] = state == QCanBusDevice::ConnectedState;
     if (state == QCanBusDevice::UnconnectedState)
         m_failed[ch] = true;
+    notifyState();
+}
+
+void SerialBusWorker::notifyState()
+{
+    { // the waiter checks the flags under this mutex, so no change slips between
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+    }
+    m_stateChanged.notify_all();
+}
+
+int SerialBusWorker::waitForConnection(QDeadlineTimer deadline)
+{
+    int result = 2;
+    const auto settled = [&] {
+        for (int ch = 0; ch < 2; ++ch) {
+            if (m_failed[ch]) {
+                result = ch;
+                return true;
+            }
+        }
+        if (m_connected[0] && m_connected[1]) {
+            result = -1;
+            return true;
+        }
+        return false;
+    };
+    std::unique_lock<std::mutex> lock(m_stateMutex);
+    m_stateChanged.wait_until(lock, deadline.deadline<std::chrono::steady_clock>(), settled);
+    return result;
 }
 
 void SerialBusWorker::onError(int ch, QCanBusDevice::CanBusError error)
 {
     if (error == QCanBusDevice::ConnectionError)
         m_failed[ch] = true;
-    std::lock_guard<std::mutex> lock(m_errorMutex);
-    m_errors[ch] = m_devices[ch] ? m_devices[ch]->errorString() : QString();
+    {
+        std::lock_guard<std::mutex> lock(m_errorMutex);
+        m_errors[ch] = m_devices[ch] ? m_devices[ch]->errorString() : QString();
+    }
+    notifyState();
 }

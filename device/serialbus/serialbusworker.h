@@ -9,6 +9,7 @@
 #include "device/serialbus/serialbusbackend.h"
 
 #include <QCanBusDevice>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QThread>
 #include <QVariant>
@@ -45,6 +46,9 @@ public:
     // --- any thread ---
     bool isConnected(int ch) const { return m_connected[ch & 1]; }
     bool hasFailed(int ch) const { return m_failed[ch & 1]; }
+    // Waits, woken by the devices' state changes, until both are connected (-1), one has
+    // failed (its channel) or the deadline passed (2).
+    int waitForConnection(QDeadlineTimer deadline);
     QString deviceError(int ch) const;
 
 private slots:
@@ -60,6 +64,7 @@ private:
     QCanBusDevice *createDevice(int ch, QString *error);
     void onStateChanged(int ch, QCanBusDevice::CanBusDeviceState state);
     void onError(int ch, QCanBusDevice::CanBusError error);
+    void notifyState();
 
     const SerialBusConfig m_config;
     SerialBusChannel *m_channels[2];
@@ -68,6 +73,8 @@ private:
     std::atomic<bool> m_failed[2] = {{false}, {false}};
     mutable std::mutex m_errorMutex;
     QString m_errors[2];
+    std::mutex m_stateMutex;
+    std::condition_variable m_stateChanged;
     std::mutex m_taskMutex;
     std::condition_variable m_taskDone;
     std::deque<Task> m_tasks;

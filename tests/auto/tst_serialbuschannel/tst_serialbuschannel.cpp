@@ -1,6 +1,7 @@
 // What a QtSerialBus channel makes of the plugin's error frames: error records in the
 // classic queue with the plugin's error classes and data, past any acceptance filter, and
-// rows the trace shows as error frames.
+// rows the trace shows as error frames; and a receive that waits is woken by the frame's
+// delivery or by a reset, never by polling.
 
 #include "device/canerrorframe.h"
 #include "device/serialbus/serialbuschannel.h"
@@ -8,6 +9,9 @@
 #include "settings/settingsstore.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 class tst_SerialBusChannel : public QObject
 {
@@ -17,6 +21,9 @@ private slots:
     void errorFramesBecomeErrorRecords_data();
     void errorFramesBecomeErrorRecords();
     void errorFramesOnlyWhileStarted();
+    void waitingTakeWokenByDelivery_data();
+    void waitingTakeWokenByDelivery();
+    void waitingTakeWokenByReset();
 };
 
 void tst_SerialBusChannel::errorFramesBecomeErrorRecords_data()
@@ -82,6 +89,64 @@ void tst_SerialBusChannel::errorFramesOnlyWhileStarted()
     CanFdRxRecord fd[2];
     QCOMPARE(channel.takeFd(fd, 2), 0u);
     QCOMPARE(channel.takeClassic(records, 2), 1u);
+}
+
+void tst_SerialBusChannel::waitingTakeWokenByDelivery_data()
+{
+    QTest::addColumn<bool>("fd");
+    QTest::newRow("classic") << false;
+    QTest::newRow("CAN FD") << true;
+}
+
+// The waiter asks to wait without end; only the delivery can end its wait.
+void tst_SerialBusChannel::waitingTakeWokenByDelivery()
+{
+    QFETCH(bool, fd);
+    SerialBusChannel channel(16);
+    channel.initialise(false);
+    channel.start();
+    uint32_t taken = 0;
+    uint32_t id = 0;
+    std::thread waiter([&] {
+        CanRxRecord classic[4];
+        CanFdRxRecord flexible[4];
+        if (fd) {
+            taken = channel.takeFd(flexible, 4, QDeadlineTimer(QDeadlineTimer::Forever));
+            id = flexible[0].id;
+        } else {
+            taken = channel.takeClassic(classic, 4, QDeadlineTimer(QDeadlineTimer::Forever));
+            id = classic[0].id;
+        }
+    });
+    QCanBusFrame other(0x200, QByteArray(8, 'o')); // the other kind: no wake-up for it
+    other.setFlexibleDataRateFormat(!fd);
+    channel.deliver({other});
+    QCanBusFrame frame(0x123, QByteArray(8, 'x'));
+    frame.setFlexibleDataRateFormat(fd);
+    channel.deliver({frame});
+    waiter.join();
+    QCOMPARE(taken, 1u);
+    QCOMPARE(id, 0x123u);
+}
+
+void tst_SerialBusChannel::waitingTakeWokenByReset()
+{
+    SerialBusChannel channel(16);
+    channel.initialise(false);
+    channel.start();
+    std::atomic<int> taken{-1};
+    std::thread waiter([&] {
+        CanRxRecord records[4];
+        taken = int(channel.takeClassic(records, 4, QDeadlineTimer(QDeadlineTimer::Forever)));
+    });
+    while (taken.load() == -1) {
+        channel.reset(); // until the waiter has gone to sleep and been woken by one
+        QThread::yieldCurrentThread();
+    }
+    waiter.join();
+    QCOMPARE(taken.load(), 0);
+    CanRxRecord records[1];
+    QCOMPARE(channel.takeClassic(records, 1), 0u); // without a deadline: at once
 }
 
 QTEST_GUILESS_MAIN(tst_SerialBusChannel)
