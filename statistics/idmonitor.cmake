@@ -8,5 +8,7 @@ target_sources(larkspur_core PRIVATE
 target_sources(larkspur_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/changedbytesdelegate.h
     ${CMAKE_CURRENT_LIST_DIR}/changedbytesdelegate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/plaincelldelegate.h
+    ${CMAKE_CURRENT_LIST_DIR}/plaincelldelegate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/idmonitorwindow.h
     ${CMAKE_CURRENT_LIST_DIR}/idmonitorwindow.cpp)

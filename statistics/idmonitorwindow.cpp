@@ -3,6 +3,7 @@
 #include "settings/settingsstore.h"
 #include "statistics/changedbytesdelegate.h"
 #include "statistics/idmonitormodel.h"
+#include "statistics/plaincelldelegate.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -54,6 +55,7 @@ IdMonitorWindow::IdMonitorWindow(SignalDatabases *databases, QWidget *parent)
 void IdMonitorWindow::setUpView()
 {
     view->setModel(proxy);
+    view->setItemDelegate(new PlainCellDelegate(view));
     view->setItemDelegateForColumn(IdMonitorModel::Data, new ChangedBytesDelegate(view));
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
