@@ -51,7 +51,6 @@ public:
     uint32_t listLimit() const { return display->listLimit(); }
     LogViewerLauncher *logViewers() const { return logViewerLauncher; }
     SignalAnalysis *signalAnalysis() const { return signalWindows; }
-    BusAnalysis *busAnalysis() const { return busWindows; }
 
 public slots:
     void refreshDisplay();

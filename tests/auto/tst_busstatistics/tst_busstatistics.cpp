@@ -324,7 +324,8 @@ void tst_BusStatistics::fifoOverflowReachesWindowAndLog()
     QVERIFY(transmitCan(0, tx.data(), uint32_t(tx.size())));
     QTRY_COMPARE(receiveLosses(1).fifoOverflow, 24);
     window->updateRates();
-    BusAnalysis *analysis = window->busAnalysis();
+    auto *analysis = window->findChild<BusAnalysis *>();
+    QVERIFY(analysis);
     QCOMPARE(analysis->losses().fifoOverflow(1), 24);
     QCOMPARE(analysis->statisticsWindow()->cellText(BusStatisticsWindow::FifoOverflow, 1),
              QStringLiteral("24"));
