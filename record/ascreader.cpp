@@ -261,6 +261,8 @@ AscReader::Line AscReader::parseLine(const char *text, int size, LogFrame &frame
 bool AscReader::readData(Cursor &line, int count, LogFrame &frame)
 {
     for (int i = 0; i < count; ++i) {
+        if (hex && line.hexByte(frame.data[i]))
+            continue; // the usual two digits
         const char *t;
         int n;
         uint32_t value;

@@ -9,6 +9,31 @@
 
 namespace logtext {
 
+
+// Digit values by character, -1 for anything not a hex digit: one load per digit on the
+// readers' hot paths.
+struct HexDigits
+{
+    int8_t value[256];
+    constexpr HexDigits() : value()
+    {
+        for (int c = 0; c < 256; ++c)
+            value[c] = -1;
+        for (int d = 0; d < 10; ++d)
+            value['0' + d] = int8_t(d);
+        for (int d = 0; d < 6; ++d) {
+            value['A' + d] = int8_t(10 + d);
+            value['a' + d] = int8_t(10 + d);
+        }
+    }
+};
+inline constexpr HexDigits hexDigits{};
+
+inline int hexDigit(char c)
+{
+    return hexDigits.value[uint8_t(c)];
+}
+
 // A read position in one line.
 struct Cursor
 {
@@ -31,6 +56,20 @@ struct Cursor
         size = int(p - text);
         return size > 0;
     }
+    // A token of exactly two hex digits ("3F") as a byte; leaves the cursor where it was
+    // (blanks skipped) when the next token is anything else.
+    bool hexByte(uint8_t &byte)
+    {
+        skipSpaces();
+        if (end - p < 2)
+            return false;
+        const int high = hexDigits.value[uint8_t(p[0])], low = hexDigits.value[uint8_t(p[1])];
+        if ((high | low) < 0 || (end - p > 2 && p[2] != ' ' && p[2] != '\t'))
+            return false;
+        byte = uint8_t(high << 4 | low);
+        p += 2;
+        return true;
+    }
     bool token(QByteArray &text) // slower, for header lines
     {
         const char *t;
@@ -41,17 +80,6 @@ struct Cursor
         return true;
     }
 };
-
-inline int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Whole-token numbers; false on an empty token, a stray character or more than 32 bits.
 inline bool parseHex(const char *text, int size, uint32_t &value)

@@ -246,6 +246,8 @@ TrcReader::Line TrcReader::parseLine(const char *text, int size, LogFrame &frame
     if (frame.remote)
         return Line::Frame;
     for (int i = 0; i < length; ++i) {
+        if (line.hexByte(frame.data[i]))
+            continue; // the usual two digits
         uint32_t value;
         if (!line.token(t, n) || !logtext::parseHex(t, n, value) || value > 255) {
             if (frame.error) { // error lines carry what they carry
