@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
+#include "app/displayrefresh.h"
 #include "app/mainmenus.h"
 #include "app/screenscale.h"
 #include "database/signalanalysis.h"
@@ -58,7 +59,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->setupUi(this);
     loadSettings(appFilePath(QStringLiteral("/config/setdb.txt")));
     // The file-send dialog restores its fields from the settings just loaded.
-    sendPanels()->createFileDialog();
+    ui->sendPanels->createFileDialog();
     language.installAtStartup(readSetting(QStringLiteral("Language"), QStringLiteral("CN.qm")));
     // Apply the form translation now rather than when the event loop first runs.
     QCoreApplication::sendPostedEvents(this, QEvent::LanguageChange);
@@ -69,6 +70,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     logUnloadedTranslations();
     createMenus();
     model = new MyTableModel(this);
+    model->setObjectName(QStringLiteral("frameModel"));
     createDisplay();
     display->setListLimit(readSettingUInt(QStringLiteral("listCount"), QStringLiteral("1000")));
     setLa();
@@ -88,7 +90,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     mainMenus->multiSendMenu->addAction(listSendAction);
     listSend->setOpenAction(listSendAction);
     connect(listSend, &listSendDlg::log, this, &MainWindow::appendLog);
-    logViewerLauncher = new LogViewerLauncher(this, mainMenus, sendPanels(), send[0]);
+    auto *logViewerLauncher = new LogViewerLauncher(this, mainMenus, ui->sendPanels, send[0]);
     setUpTable();
     signalWindows = new SignalAnalysis(this, mainMenus, display, ui->tableView);
     connect(signalWindows, &SignalAnalysis::log, this, &MainWindow::appendLog);
@@ -120,7 +122,7 @@ MainWindow::~MainWindow()
 // must not keep it running.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    sendPanels()->closeFileDialog();
+    ui->sendPanels->closeFileDialog();
     QMainWindow::closeEvent(event);
 }
 
@@ -186,17 +188,17 @@ void MainWindow::createThreads()
         send[ch] = new sendThread(ch);
         send[ch]->setParent(this);
         connect(send[ch], &sendThread::log, this, &MainWindow::canLog);
-        connect(send[ch], &sendThread::endSend, sendPanels(), &SendPanels::endSend);
+        connect(send[ch], &sendThread::endSend, ui->sendPanels, &SendPanels::endSend);
     }
-    sendPanels()->setSendThreads(send[0], send[1]);
-    connect(sendPanels(), &SendPanels::logLine, this, &MainWindow::appendLog);
+    ui->sendPanels->setSendThreads(send[0], send[1]);
+    connect(ui->sendPanels, &SendPanels::logLine, this, &MainWindow::appendLog);
 }
 
 void MainWindow::connectMenus()
 {
     MainMenus *m = mainMenus;
     connect(m->deviceOperationsAction, &QAction::triggered, this, &MainWindow::runDeviceOperations);
-    connect(m->fileSendAction, &QAction::triggered, sendPanels(), &SendPanels::showFileDialog);
+    connect(m->fileSendAction, &QAction::triggered, ui->sendPanels, &SendPanels::showFileDialog);
     connect(m->listBufferAction, &QAction::triggered, this, &MainWindow::showListBufferDialog);
     connect(m->deviceInfoAction, &QAction::triggered, this,
             [this] { showDeviceInformation(this, InfoEntry::MainWindow); });
@@ -288,12 +290,7 @@ void MainWindow::armTimers()
     connect(&rateTimer, &QTimer::timeout, this, &MainWindow::updateRates);
     rateTimer.start(1000);
     refreshTimer.start(refreshIntervalMs());
-    QTimer::singleShot(20, sendPanels(), &SendPanels::restoreSendPanels);
-}
-
-SendPanels *MainWindow::sendPanels() const
-{
-    return ui->sendPanels;
+    QTimer::singleShot(20, ui->sendPanels, &SendPanels::restoreSendPanels);
 }
 
 void MainWindow::resetTitle()
@@ -334,8 +331,8 @@ void MainWindow::updateRates()
 
 void MainWindow::deviceClosed()
 {
-    sendPanels()->setSendEnabled(0, false);
-    sendPanels()->setSendEnabled(1, false);
+    ui->sendPanels->setSendEnabled(0, false);
+    ui->sendPanels->setSendEnabled(1, false);
     for (recvThread *thread : recv) {
         if (thread->isRunning())
             thread->stop();
@@ -365,7 +362,7 @@ void MainWindow::applyOpenedChannels(const bool started[2])
     for (uint32_t ch = 0; ch < 2; ++ch) {
         // A channel started and stopped again in the same dialog is not running.
         if (!started[ch] || !isChannelOpen(ch)) {
-            sendPanels()->setSendEnabled(ch, isChannelOpen(ch));
+            ui->sendPanels->setSendEnabled(ch, isChannelOpen(ch));
             continue;
         }
         // A receive thread still running for an earlier handle is replaced by a fresh run.
@@ -374,7 +371,7 @@ void MainWindow::applyOpenedChannels(const bool started[2])
             recv[ch]->wait();
         }
         recv[ch]->start(QThread::InheritPriority);
-        sendPanels()->setSendEnabled(ch, true);
+        ui->sendPanels->setSendEnabled(ch, true);
         appendLog(ch == 0 ? tr("通道1打开成功！") : tr("通道2打开成功！"));
     }
 }

@@ -5,7 +5,6 @@
 // shuts everything down in order. Display work is in DisplayRefresh, menus in MainMenus,
 // the translator in LanguageSwitch.
 
-#include "app/displayrefresh.h"
 #include "app/languageswitch.h"
 
 #include <QMainWindow>
@@ -15,12 +14,11 @@
 
 class BusAnalysis;
 class DisplayFilter;
-class LogViewerLauncher;
+class DisplayRefresh;
 class MainMenus;
 class MyTableModel;
 class QDockWidget;
 class QTextEdit;
-class SendPanels;
 class SignalAnalysis;
 class recvThread;
 class sendThread;
@@ -37,20 +35,6 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
-
-    // Read-only views for tests and benchmarks.
-    const DisplayCounters &counters() const { return display->counters(); }
-    MyTableModel *frameModel() const { return model; }
-    MainMenus *menus() const { return mainMenus; }
-    SendPanels *sendPanels() const;
-    QTextEdit *logText() const { return logView; }
-    DisplayRefresh *displayRefresh() const { return display; }
-    recvThread *receiveThread(int channel) const { return recv[channel]; }
-    sendThread *transmitThread(int channel) const { return send[channel]; }
-    valueDialog *listBufferDialog() const { return valueDlg; }
-    uint32_t listLimit() const { return display->listLimit(); }
-    LogViewerLauncher *logViewers() const { return logViewerLauncher; }
-    SignalAnalysis *signalAnalysis() const { return signalWindows; }
 
 public slots:
     void refreshDisplay();
@@ -111,7 +95,6 @@ private:
     // The list-send form exists for the window's life; its action is in no menu yet.
     listSendDlg *listSend = nullptr;
     QAction *listSendAction = nullptr;
-    LogViewerLauncher *logViewerLauncher = nullptr;
     recvThread *recv[2] = {nullptr, nullptr};
     sendThread *send[2] = {nullptr, nullptr};
     DisplayRefresh *display = nullptr;

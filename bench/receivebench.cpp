@@ -5,6 +5,7 @@
 #include "bench/benchrig.h"
 #include "receive/mytablemodel.h"
 #include "settings/resourcepaths.h"
+#include "tests/shared/windowparts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,7 +46,7 @@ ReceiveFigures ReceiveBench::run()
     rig = &bench;
     if (!bench.open())
         qFatal("The simulated adapter did not open");
-    model = bench.window().frameModel();
+    model = frameModelOf(&bench.window());
     const QString path = options.recordPath.isEmpty()
                              ? appFilePath(QStringLiteral("/bench-recording.csv"))
                              : options.recordPath;
@@ -78,7 +79,7 @@ void ReceiveBench::measure(BenchRig &bench)
     probe.stop();
     figures.generated[0] = bench.adapter().generatedFrames(0);
     figures.generated[1] = bench.adapter().generatedFrames(1);
-    figures.backlogAtEnd = bench.generated() - bench.window().counters().framesTaken;
+    figures.backlogAtEnd = bench.generated() - countersOf(&bench.window()).framesTaken;
 }
 
 // Room for every sample of the run, taken before memory is measured (a 10-minute soak
@@ -101,7 +102,7 @@ void ReceiveBench::runSlices(BenchRig &bench, qint64 ms)
     slice.start();
     while (slice.elapsed() < ms) {
         BenchRig::runEventLoop(int(std::min<qint64>(SliceMs, ms - slice.elapsed())));
-        if (bench.generated() - bench.window().counters().framesTaken > limit) {
+        if (bench.generated() - countersOf(&bench.window()).framesTaken > limit) {
             figures.abandoned = true;
             return;
         }
@@ -114,11 +115,11 @@ void ReceiveBench::finish(BenchRig &bench, const QString &path)
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < DrainTimeoutMs &&
-           bench.window().counters().framesTaken + bench.adapterDropped() < total)
+           countersOf(&bench.window()).framesTaken + bench.adapterDropped() < total)
         BenchRig::runEventLoop(int(options.refreshMs));
     disconnect(model, nullptr, this, nullptr);
     figures.heapDrained = heapInUse();
-    const DisplayCounters &counters = bench.window().counters();
+    const DisplayCounters &counters = countersOf(&bench.window());
     figures.drained = counters.framesTaken + bench.adapterDropped() >= total;
     figures.received = total - bench.adapterDropped() - bench.adapterQueued();
     figures.taken = counters.framesTaken;

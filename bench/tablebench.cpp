@@ -7,6 +7,7 @@
 #include "receive/frameformat.h"
 #include "receive/mytablemodel.h"
 #include "receive/pendingframes.h"
+#include "tests/shared/windowparts.h"
 
 #include <QElapsedTimer>
 #include <QTime>
@@ -116,13 +117,13 @@ void TableBench::measureRefresh(BenchReport &out)
         window.refreshDisplay();
     }
     BenchRig::runEventLoop(50);
-    out.figure(QStringLiteral("table_refresh_rows"), qint64(window.frameModel()->rowCount()));
+    out.figure(QStringLiteral("table_refresh_rows"), qint64(frameModelOf(&window)->rowCount()));
     timeRefreshes(
         window, QStringLiteral("table_refresh_trim_append"),
         [this] { return classicItems(burstRows); }, out);
     // A column filter that shows half of the identifiers: every record is checked.
-    window.frameModel()->setColumnFilter({QStringLiteral("0x100"), QStringLiteral("0x102")},
-                                         MyTableModel::IdColumn);
+    frameModelOf(&window)->setColumnFilter({QStringLiteral("0x100"), QStringLiteral("0x102")},
+                                           MyTableModel::IdColumn);
     timeRefreshes(
         window, QStringLiteral("table_filter_trim_append"),
         [this] { return classicItems(burstRows); }, out);
@@ -143,7 +144,7 @@ void TableBench::measureMergeRefresh(BenchReport &out)
         window.refreshDisplay();
     }
     BenchRig::runEventLoop(50);
-    out.figure(QStringLiteral("table_merge_rows"), qint64(window.frameModel()->rowCount()));
+    out.figure(QStringLiteral("table_merge_rows"), qint64(frameModelOf(&window)->rowCount()));
     int repeat = 0;
     timeRefreshes(
         window, QStringLiteral("table_merge_trim"),

@@ -8,6 +8,7 @@
 #include "receive/pendingframes.h"
 #include "record/csvformat.h"
 #include "settings/resourcepaths.h"
+#include "tests/shared/windowparts.h"
 #include "transmit/sendthread.h"
 
 #include <QFile>
@@ -44,7 +45,7 @@ void TransmitBench::periodicFigures(BenchReport &out)
     BenchRig rig(options);
     if (!rig.open())
         qFatal("The simulated adapter did not open");
-    model = rig.window().frameModel();
+    model = frameModelOf(&rig.window());
     connect(model, &MyTableModel::rowsInserted, this, &TransmitBench::onRowsInserted);
     const uint32_t intervals[] = {1, 10, 100};
     for (uint32_t interval : intervals) {
@@ -66,7 +67,7 @@ void TransmitBench::replayFigures(BenchReport &out)
     BenchRig rig(options);
     if (!rig.open())
         qFatal("The simulated adapter did not open");
-    model = rig.window().frameModel();
+    model = frameModelOf(&rig.window());
     connect(model, &MyTableModel::rowsInserted, this, &TransmitBench::onRowsInserted);
     const int ms = int(secondsPerJob * 1000);
     const QVector<uint64_t> sparse =
@@ -96,7 +97,7 @@ QVector<uint64_t> TransmitBench::replay(BenchRig &rig, const QString &path)
 {
     stamps[0].clear();
     stamps[1].clear();
-    sendThread *thread = rig.window().transmitThread(0);
+    sendThread *thread = transmitThreadOf(&rig.window(), 0);
     thread->setSendFile(path, 1, -1, 0);
     thread->start(QThread::InheritPriority);
     while (!thread->wait(10))
@@ -146,14 +147,14 @@ void TransmitBench::reportCyclic(const CyclicFigures &f, BenchReport &out)
 // One frame per call, classic 8-byte standard frames, as the send panels hand them over.
 void TransmitBench::startJob(BenchRig &rig, uint32_t ch, uint32_t intervalMs)
 {
-    sendThread *thread = rig.window().transmitThread(int(ch));
+    sendThread *thread = transmitThreadOf(&rig.window(), int(ch));
     thread->setSendData(0x123, false, 0, 0, false, JobData, 8, true, -1, 1, intervalMs, 0, 0);
     thread->start(QThread::InheritPriority);
 }
 
 void TransmitBench::stopJob(BenchRig &rig, uint32_t ch)
 {
-    sendThread *thread = rig.window().transmitThread(int(ch));
+    sendThread *thread = transmitThreadOf(&rig.window(), int(ch));
     thread->stop();
     while (!thread->wait(10))
         BenchRig::runEventLoop(5);

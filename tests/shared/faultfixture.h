@@ -19,6 +19,7 @@
 #include <QTextEdit>
 
 #include "tests/shared/virtualsimclock.h"
+#include "tests/shared/windowparts.h"
 
 #include <memory>
 
@@ -66,7 +67,7 @@ public:
         return window.get();
     }
 
-    QString log() const { return window ? window->logText()->toPlainText() : QString(); }
+    QString log() const { return window ? logTextOf(window.get())->toPlainText() : QString(); }
 
     TestHome home;
     std::shared_ptr<VirtualSimClock> clock = std::make_shared<VirtualSimClock>();

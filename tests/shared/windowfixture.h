@@ -10,6 +10,7 @@
 #include "receive/pendingframes.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/faultyadapter.h"
+#include "tests/shared/windowparts.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +64,7 @@ public:
     MainWindow *open()
     {
         window = std::make_unique<MainWindow>();
-        window->displayRefresh()->clearList();
+        displayOf(window.get())->clearList();
         return window.get();
     }
 

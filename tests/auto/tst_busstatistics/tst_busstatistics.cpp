@@ -10,6 +10,7 @@
 #include "statistics/busstatisticswindow.h"
 #include "tests/shared/simulatedbus.h"
 #include "tests/shared/windowfixture.h"
+#include "tests/shared/windowparts.h"
 
 #include <QTextEdit>
 #include <QtTest>
@@ -329,7 +330,7 @@ void tst_BusStatistics::fifoOverflowReachesWindowAndLog()
     QCOMPARE(analysis->losses().fifoOverflow(1), 24);
     QCOMPARE(analysis->statisticsWindow()->cellText(BusStatisticsWindow::FifoOverflow, 1),
              QStringLiteral("24"));
-    QVERIFY(window->logText()->toPlainText().contains(
+    QVERIFY(logTextOf(window)->toPlainText().contains(
         QStringLiteral("通道2丢失24帧（适配器接收 FIFO 溢出）")));
     closeDevice();
 }

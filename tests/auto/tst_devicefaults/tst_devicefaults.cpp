@@ -3,6 +3,7 @@
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
 #include "tests/shared/modalhelper.h"
+#include "tests/shared/windowparts.h"
 #include "transmit/sendpanels.h"
 #include "transmit/sendthread.h"
 
@@ -131,7 +132,7 @@ void tst_DeviceFaults::cleanup()
 // millisecond, with self-reception, so both channels receive every frame it sends.
 void tst_DeviceFaults::startChannel1Job(MainWindow *w, const QString &count)
 {
-    SendPanels *panels = w->sendPanels();
+    SendPanels *panels = sendPanelsOf(w);
     panels->restoreSendPanels();
     panels->findChild<QComboBox *>("ch1FrameTypeCombo")->setCurrentIndex(1);
     panels->findChild<QComboBox *>("ch1SendTypeCombo")->setCurrentIndex(2);
@@ -188,8 +189,8 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     if (idleUpdateBeforeSending)
         w->updateRates();
     startChannel1Job(w, "-1");
-    QVERIFY(w->transmitThread(0)->isRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(w->counters().totals[Ch2Rx] >= 200, 60000);
+    QVERIFY(transmitThreadOf(w, 0)->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(countersOf(w).totals[Ch2Rx] >= 200, 60000);
 
     // Every frame on the wire up to now has left the adapter's queues once both were seen
     // empty (frames still in the transmit FIFO are lost with the adapter).
@@ -197,17 +198,17 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     QVERIFY(waitUntilTaken(0) && waitUntilTaken(1));
     faults.unplug(); // what the adapter still held is gone with it
     // The job ends on its first failing transmit; the window's timers do not run meanwhile.
-    QVERIFY(w->transmitThread(0)->wait(60000));
+    QVERIFY(transmitThreadOf(w, 0)->wait(60000));
     const uint64_t sent = sim.transmittedFrames(0);
-    QVERIFY(w->receiveThread(0)->isRunning() && w->receiveThread(1)->isRunning());
+    QVERIFY(receiveThreadOf(w, 0)->isRunning() && receiveThreadOf(w, 1)->isRunning());
     QCoreApplication::processEvents(); // the job's log line and endSend arrive
 
     w->updateRates();
     QVERIFY(!isDeviceOpen());
-    QVERIFY(!w->receiveThread(0)->isRunning());
-    QVERIFY(!w->receiveThread(1)->isRunning());
-    QVERIFY(!w->sendPanels()->isSendEnabled(0));
-    QVERIFY(!w->sendPanels()->isSendEnabled(1));
+    QVERIFY(!receiveThreadOf(w, 0)->isRunning());
+    QVERIFY(!receiveThreadOf(w, 1)->isRunning());
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(0));
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(1));
     QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
     const QString log = fixture->log();
     QCOMPARE(log.count("设备已关闭！"), 1);
@@ -233,12 +234,12 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
         for (int i = 0; i < ids[list].size(); ++i)
             QCOMPARE(ids[list].at(i), uint32_t(i));
     }
-    const DisplayCounters &c = w->counters();
+    const DisplayCounters &c = countersOf(w);
     QCOMPARE(c.totals[Ch1Tx], sent);
     QCOMPARE(c.totals[Ch1Rx], uint64_t(ids[1].size()));
     QCOMPARE(c.totals[Ch2Rx], uint64_t(ids[2].size()));
     QCOMPARE(c.totals[Ch2Tx], uint64_t(0));
-    QCOMPARE(w->frameModel()->rowCount(), rows.size());
+    QCOMPARE(frameModelOf(w)->rowCount(), rows.size());
     QCOMPARE(w->findChild<QLabel *>("labelCh2RxCnt")->text(), QString::number(ids[2].size()));
 
     // Plugged in again, the adapter opens and the window receives as before.
@@ -246,13 +247,13 @@ void tst_DeviceFaults::unplugWhileReceivingAndSendingLosesNothing()
     QVERIFY(openBothChannels());
     QVERIFY(queryDeviceInfo() != 0);
     w->applyOpenedChannels(started);
-    QVERIFY(w->receiveThread(0)->isRunning() && w->receiveThread(1)->isRunning());
-    QVERIFY(w->sendPanels()->isSendEnabled(0));
+    QVERIFY(receiveThreadOf(w, 0)->isRunning() && receiveThreadOf(w, 1)->isRunning());
+    QVERIFY(sendPanelsOf(w)->isSendEnabled(0));
     CanRxRecord frame{};
     frame.id = 0x55;
     QVERIFY(faults.injectFrame(1, frame));
     const uint64_t before = c.totals[Ch2Rx];
-    QTRY_COMPARE_WITH_TIMEOUT(w->counters().totals[Ch2Rx], before + 1, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(countersOf(w).totals[Ch2Rx], before + 1, 60000);
     w->updateRates();
     QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - SN:"));
 }
@@ -390,8 +391,8 @@ void tst_DeviceFaults::openRecoversThroughDeviceMenu()
     QCOMPARE(faults.callCount(1), uint64_t(2));  // open, failed then succeeded
     QCOMPARE(faults.callCount(64), uint64_t(1)); // the recovery call between them
     QVERIFY(isChannelOpen(0));
-    QVERIFY(w->receiveThread(0)->isRunning());
-    QVERIFY(w->sendPanels()->isSendEnabled(0));
+    QVERIFY(receiveThreadOf(w, 0)->isRunning());
+    QVERIFY(sendPanelsOf(w)->isSendEnabled(0));
     QVERIFY(fixture->log().contains("通道1打开成功！"));
     w->updateRates();
     QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - SN:"));

@@ -5,6 +5,7 @@
 
 #include "app/mainmenus.h"
 #include "receive/mytablemodel.h"
+#include "tests/shared/windowparts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -47,7 +48,7 @@ private slots:
 private:
     QStringList column(int column) const;
     QStringList fileLines(const QString &path) const;
-    MyTableModel *model() const { return fixture->window->frameModel(); }
+    MyTableModel *model() const { return frameModelOf(fixture->window.get()); }
     std::unique_ptr<WindowFixture> fixture;
     MainWindow *w = nullptr;
 };
@@ -94,7 +95,7 @@ void tst_DisplayRefresh::numbersAndCountsEveryFrame()
         if (before <= after) // not across midnight
             QVERIFY(shown >= before && shown <= after);
     }
-    const DisplayCounters &c = w->counters();
+    const DisplayCounters &c = countersOf(w);
     QCOMPARE(c.totals[Ch1Rx], 3u);
     QCOMPARE(c.totals[Ch2Tx], 2u);
     QCOMPARE(c.totals[Ch2Rx] + c.totals[Ch1Tx], 0u);
@@ -112,7 +113,7 @@ void tst_DisplayRefresh::pauseCountsButDoesNotShow()
     feed(5);
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 2);
-    QCOMPARE(w->counters().totals[Ch1Rx], 7u);
+    QCOMPARE(countersOf(w).totals[Ch1Rx], 7u);
     pause->setChecked(false);
     feed(1);
     w->refreshDisplay();
@@ -161,9 +162,9 @@ void tst_DisplayRefresh::loweredBufferHoldsLimit()
     feed(1000);
     w->refreshDisplay();
     w->applyValue(QStringLiteral("10"), 2);
-    QCOMPARE(w->listLimit(), 10u);
+    QCOMPARE(listLimitOf(w), 10u);
     QCOMPARE(readSetting("listCount", "1000"), QString("10"));
-    QVERIFY(w->menus()->listBufferAction->text().contains("(10)"));
+    QVERIFY(menusOf(w)->listBufferAction->text().contains("(10)"));
     feed(incoming);
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 10);
@@ -175,11 +176,11 @@ void tst_DisplayRefresh::zeroBufferShowsNothing()
     feed(5);
     w->refreshDisplay();
     w->applyValue(QStringLiteral("many"), 2);
-    QCOMPARE(w->listLimit(), 0u);
+    QCOMPARE(listLimitOf(w), 0u);
     feed(5);
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 5); // the rows there are stay, no new ones are shown
-    QCOMPARE(w->counters().totals[Ch1Rx], 10u);
+    QCOMPARE(countersOf(w).totals[Ch1Rx], 10u);
     w->applyValue(QStringLiteral("4"), 2);
     feed(6);
     w->refreshDisplay();
@@ -195,8 +196,8 @@ void tst_DisplayRefresh::clearRestartsNumberingKeepsCounts()
     feed(1);
     w->refreshDisplay();
     QCOMPARE(column(0), QStringList({"1"}));
-    QCOMPARE(w->counters().totals[Ch1Rx], 5u);
-    QCOMPARE(w->counters().rateCounters[Ch1Rx], 5u);
+    QCOMPARE(countersOf(w).totals[Ch1Rx], 5u);
+    QCOMPARE(countersOf(w).rateCounters[Ch1Rx], 5u);
 }
 
 void tst_DisplayRefresh::resetCountsLeavesRates()
@@ -204,9 +205,9 @@ void tst_DisplayRefresh::resetCountsLeavesRates()
     feed(4);
     w->refreshDisplay();
     w->findChild<QPushButton *>("pushButton")->click();
-    QCOMPARE(w->counters().totals[Ch1Rx], 0u);
+    QCOMPARE(countersOf(w).totals[Ch1Rx], 0u);
     QCOMPARE(w->findChild<QLabel *>("labelCh1RxCnt")->text(), QString("0"));
-    QCOMPARE(w->counters().rateCounters[Ch1Rx], 4u);
+    QCOMPARE(countersOf(w).rateCounters[Ch1Rx], 4u);
     w->updateRates();
     QCOMPARE(w->findChild<QLabel *>("labelch1RxSpeed")->text(), QString("4/s;"));
 }
@@ -223,7 +224,7 @@ void tst_DisplayRefresh::ratesPerChannelAndDirection()
     QCOMPARE(w->findChild<QLabel *>("labelch1TxSpeed")->text(), QString("0/s;"));
     w->updateRates();
     QCOMPARE(w->findChild<QLabel *>("labelch2TxSpeed")->text(), QString("0/s;"));
-    QCOMPARE(w->counters().totals[Ch2Tx], 7u);
+    QCOMPARE(countersOf(w).totals[Ch2Tx], 7u);
 }
 
 void tst_DisplayRefresh::mergeOptionClearsListAndFilters()
@@ -232,7 +233,7 @@ void tst_DisplayRefresh::mergeOptionClearsListAndFilters()
     w->refreshDisplay();
     model()->setColumnFilter({"Rx"}, 4);
     QVERIFY(model()->hasColumnFilters());
-    w->menus()->mergeAction->trigger();
+    menusOf(w)->mergeAction->trigger();
     QCOMPARE(model()->rowCount(), 0);
     QVERIFY(!model()->hasColumnFilters());
     QCOMPARE(readSetting("merge", "0"), QString("1"));
@@ -240,28 +241,28 @@ void tst_DisplayRefresh::mergeOptionClearsListAndFilters()
     w->refreshDisplay();
     QCOMPARE(column(0), QStringList({"1"}));
     // Turning it off leaves the table as it is.
-    w->menus()->mergeAction->trigger();
+    menusOf(w)->mergeAction->trigger();
     QCOMPARE(model()->rowCount(), 1);
     QCOMPARE(readSetting("merge", "1"), QString("0"));
 }
 
 void tst_DisplayRefresh::mergeAppendKeepsOneRowPerId()
 {
-    w->menus()->mergeAction->trigger();
+    menusOf(w)->mergeAction->trigger();
     QList<ModelItem> batch;
     for (int i = 0; i < 6; ++i)
         batch << makeFrame(0, true, 0x100 + uint32_t(i % 2));
     appendPending(batch);
     w->refreshDisplay();
     QCOMPARE(model()->rowCount(), 2);
-    QCOMPARE(w->counters().totals[Ch1Rx], 6u);
+    QCOMPARE(countersOf(w).totals[Ch1Rx], 6u);
 }
 
 // An identifier seen only at the start of a burst larger than the list buffer keeps its
 // row; distinct identifiers beyond the buffer are trimmed afterwards, oldest first.
 void tst_DisplayRefresh::mergeBurstLargerThanBufferKeepsEarlyIds()
 {
-    w->menus()->mergeAction->trigger();
+    menusOf(w)->mergeAction->trigger();
     w->applyValue(QStringLiteral("3"), 2);
     QList<ModelItem> batch{makeFrame(0, true, 0x1)};
     for (int i = 0; i < 20; ++i)
@@ -315,7 +316,7 @@ void tst_DisplayRefresh::recordingScopes()
              QString("序号,系统时间,时间标识,通道,收/发*,ID,Frame,类型,DLC,CAN-FD,数据"));
     QVERIFY(lines.at(1).startsWith("1,=\""));
     QVERIFY(lines.at(1).endsWith(",0x3E8,1,Rx,0x100,Standard Frame,data frame,2,CAN,x| 01 02 "));
-    QCOMPARE(w->counters().framesRecorded, quint64(rows));
+    QCOMPARE(countersOf(w).framesRecorded, quint64(rows));
     // Switching off closes the file; later frames are not written.
     auto *box = w->findChild<QCheckBox *>("checkBox");
     box->setChecked(false);
@@ -355,7 +356,7 @@ void tst_DisplayRefresh::recordingOpenFailureIsReported()
     QVERIFY(!w->findChild<QCheckBox *>("checkBox")->isChecked());
     QCOMPARE(fixture->messages.size(), 1);
     QVERIFY(fixture->messages.first().text.contains(file));
-    QVERIFY(w->logText()->toPlainText().contains(file));
+    QVERIFY(logTextOf(w)->toPlainText().contains(file));
     feed(1);
     w->refreshDisplay();
     QVERIFY(!QFile::exists(file));
@@ -381,9 +382,9 @@ void tst_DisplayRefresh::recordingWriteFailureStopsRecording()
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
-    QVERIFY(!w->displayRefresh()->isRecording());
+    QVERIFY(!displayOf(w)->isRecording());
     QVERIFY(!w->findChild<QCheckBox *>("checkBox")->isChecked());
-    QVERIFY(w->logText()->toPlainText().contains("实时保存已停止"));
+    QVERIFY(logTextOf(w)->toPlainText().contains("实时保存已停止"));
     QCOMPARE(model()->rowCount(), 52);
     // Later refreshes carry on without the file.
     feed(1);

@@ -2,6 +2,7 @@
 
 #include "app/mainmenus.h"
 #include "receive/mytablemodel.h"
+#include "tests/shared/windowparts.h"
 #include "transmit/sendthread.h"
 
 #include <QAction>
@@ -110,13 +111,13 @@ void tst_FileFaults::recordingToFullDeviceIsRefused()
         QSKIP("no /dev/full on this system");
     MainWindow *w = fixture->open();
     QVERIFY(!w->startRecording("/dev/full", 0));
-    QVERIFY(!w->displayRefresh()->isRecording());
+    QVERIFY(!displayOf(w)->isRecording());
     QVERIFY(!w->findChild<QCheckBox *>("checkBox")->isChecked());
     QVERIFY(fixture->log().contains("/dev/full"));
     QCOMPARE(fixture->messages.size(), 1);
     feed(3);
     w->refreshDisplay();
-    QCOMPARE(w->frameModel()->rowCount(), 3);
+    QCOMPARE(frameModelOf(w)->rowCount(), 3);
 }
 
 void tst_FileFaults::recordingStopsWhenFileVanishes_data()
@@ -148,17 +149,17 @@ void tst_FileFaults::recordingStopsWhenFileVanishes()
         QVERIFY(QFile::rename(file, folder + "/moved.csv"));
     feed(2, 0x200);
     w->refreshDisplay();
-    QVERIFY(!w->displayRefresh()->isRecording());
+    QVERIFY(!displayOf(w)->isRecording());
     QVERIFY(!box->isChecked());
     QCOMPARE(fixture->log().count("实时保存已停止"), 1);
-    QCOMPARE(w->frameModel()->rowCount(), 5);
+    QCOMPARE(frameModelOf(w)->rowCount(), 5);
     if (!folderRemoved) // the rows written before the move was noticed are in the moved file
         QCOMPARE(recordedRows(folder + "/moved.csv").size(), 5);
 
     // Later refreshes go on without a recording and without further messages.
     feed(1, 0x300);
     w->refreshDisplay();
-    QCOMPARE(w->frameModel()->rowCount(), 6);
+    QCOMPARE(frameModelOf(w)->rowCount(), 6);
     QCOMPARE(fixture->log().count("实时保存已停止"), 1);
     QVERIFY(!QFile::exists(file));
 }
@@ -318,11 +319,11 @@ void tst_FileFaults::malformedSettingsKeptAsideAtStartUp()
     fixture->writeFile("/config/setdb.txt", content);
     MainWindow *w = fixture->open();
     QCOMPARE(readAll(settings + ".bad"), content);
-    QCOMPARE(w->listLimit(), 1000u);
-    QVERIFY(!w->menus()->mergeAction->isChecked());
+    QCOMPARE(listLimitOf(w), 1000u);
+    QVERIFY(!menusOf(w)->mergeAction->isChecked());
     feed(2);
     w->refreshDisplay();
-    QCOMPARE(w->frameModel()->rowCount(), 2);
+    QCOMPARE(frameModelOf(w)->rowCount(), 2);
 
     // The first saving change writes a sound file; the user's copy stays as it was.
     w->applyValue("50", 2);
@@ -330,7 +331,7 @@ void tst_FileFaults::malformedSettingsKeptAsideAtStartUp()
     QCOMPARE(readAll(settings + ".bad"), content);
     fixture->window.reset();
     MainWindow *again = fixture->open();
-    QCOMPARE(again->listLimit(), 50u);
+    QCOMPARE(listLimitOf(again), 50u);
 }
 
 QTEST_MAIN(tst_FileFaults)

@@ -14,6 +14,7 @@
 #include "receive/mytablemodel.h"
 #include "receive/siftdialog.h"
 #include "record/savefiledlg.h"
+#include "tests/shared/windowparts.h"
 #include "transmit/datadlg.h"
 #include "transmit/filedlg.h"
 #include "transmit/listsenddlg.h"
@@ -96,7 +97,7 @@ void tst_Languages::startLanguage()
         fixture->writeFile("/language/config.ini", configIni);
     MainWindow *w = fixture->open();
     QCOMPARE(languageIndex(), language);
-    QVERIFY(w->menus()->languageActions[language]->isChecked());
+    QVERIFY(menusOf(w)->languageActions[language]->isChecked());
 }
 
 void tst_Languages::startsWithoutTranslationFiles()
@@ -104,7 +105,7 @@ void tst_Languages::startsWithoutTranslationFiles()
     fixture->writeFile("/config/setdb.txt", "Language,EN.qm");
     MainWindow *w = fixture->open();
     QCOMPARE(languageIndex(), 2u);
-    QCOMPARE(w->menus()->deviceMenu->title(), QString("Device Manage(&O)"));
+    QCOMPARE(menusOf(w)->deviceMenu->title(), QString("Device Manage(&O)"));
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暂停显示"));
 }
 
@@ -113,9 +114,9 @@ void tst_Languages::switchToEnglish()
     fixture->installTranslations();
     fixture->writeFile("/help/English/a.pdf", "%PDF");
     MainWindow *w = fixture->open();
-    w->menus()->languageActions[2]->trigger();
+    menusOf(w)->languageActions[2]->trigger();
     QCOMPARE(languageIndex(), 2u);
-    const MainMenus *m = w->menus();
+    const MainMenus *m = menusOf(w);
     const QStringList titles = {m->deviceMenu->title(),    m->multiSendMenu->title(),
                                 m->parameterMenu->title(), m->infoMenu->title(),
                                 m->viewMenu->title(),      m->languageMenu->title(),
@@ -123,15 +124,15 @@ void tst_Languages::switchToEnglish()
     QCOMPARE(titles,
              QStringList({"Device Manage(&O)", "Multiple Transmiter(&T)", "Parameter Setting(&S)",
                           "Information(&I)", "View(&V)", "Language(&L)", "Help(&H)"}));
-    QCOMPARE(w->frameModel()->headerLabels(),
+    QCOMPARE(frameModelOf(w)->headerLabels(),
              QStringList({"index", "system time", "time stamp", "channel", "Rx/Tx", "ID", "Frame",
                           "type", "DLC", "CAN-FD", "data"}));
     QCOMPARE(readSetting("Language", ""), QString("EN.qm"));
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("Pause display"));
     QCOMPARE(w->windowTitle(), QString("Larkspur"));
     QCOMPARE(m->helpFiles(), QStringList({fixture->path("/help/English/a.pdf")}));
-    w->menus()->languageActions[1]->trigger();
-    QCOMPARE(w->menus()->mergeAction->text(), QString("合并相同ID數據(&M)"));
+    menusOf(w)->languageActions[1]->trigger();
+    QCOMPARE(menusOf(w)->mergeAction->text(), QString("合并相同ID數據(&M)"));
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暫停顯示"));
 }
 
@@ -139,7 +140,7 @@ void tst_Languages::analysisMenuFollowsLanguage()
 {
     fixture->installTranslations();
     MainWindow *w = fixture->open();
-    MainMenus *m = w->menus();
+    MainMenus *m = menusOf(w);
     QCOMPARE(m->analysisMenu->title(), QString("分析(&A)"));
     QAction *entry = m->addAnalysisAction({"打开日志…", "打開日誌…", "Open log…"});
     QCOMPARE(entry->text(), QString("打开日志…"));
@@ -161,11 +162,11 @@ void tst_Languages::qtTextsFollowLanguage()
     fixture->installTranslations();
     MainWindow *w = fixture->open();
     QCOMPARE(buttonTexts(), QStringList({"打开", "取消"}));
-    w->menus()->languageActions[1]->trigger();
+    menusOf(w)->languageActions[1]->trigger();
     QCOMPARE(buttonTexts(), QStringList({"開啟", "取消"}));
-    w->menus()->languageActions[2]->trigger();
+    menusOf(w)->languageActions[2]->trigger();
     QCOMPARE(buttonTexts(), QStringList({"Open", "Cancel"}));
-    w->menus()->languageActions[0]->trigger();
+    menusOf(w)->languageActions[0]->trigger();
     QCOMPARE(buttonTexts(), QStringList({"打开", "取消"}));
 }
 
@@ -175,13 +176,13 @@ void tst_Languages::missingTranslationIsLogged()
     fixture->writeFile("/config/setdb.txt", "Language,EN.qm");
     MainWindow *w = fixture->open();
     const QString missing = QDir::toNativeSeparators(fixture->path("/language/EN.qm"));
-    QCOMPARE(w->logText()->toPlainText().count(missing), 1);
-    QVERIFY(w->logText()->toPlainText().contains("Could not load translation file: " + missing));
+    QCOMPARE(logTextOf(w)->toPlainText().count(missing), 1);
+    QVERIFY(logTextOf(w)->toPlainText().contains("Could not load translation file: " + missing));
     // A later switch to the same missing file names it again, in the language still shown.
-    w->menus()->languageActions[1]->trigger();
-    w->menus()->languageActions[2]->trigger();
-    QVERIFY(w->logText()->toPlainText().contains("無法載入翻譯檔案：" + missing));
-    QVERIFY(!w->logText()->toPlainText().contains("CNF.qm"));
+    menusOf(w)->languageActions[1]->trigger();
+    menusOf(w)->languageActions[2]->trigger();
+    QVERIFY(logTextOf(w)->toPlainText().contains("無法載入翻譯檔案：" + missing));
+    QVERIFY(!logTextOf(w)->toPlainText().contains("CNF.qm"));
 }
 
 void tst_Languages::switchWithMissingFileKeepsLanguage()
@@ -190,14 +191,14 @@ void tst_Languages::switchWithMissingFileKeepsLanguage()
     fixture->writeFile("/config/setdb.txt", "Language,CNF.qm");
     MainWindow *w = fixture->open();
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暫停顯示"));
-    w->menus()->languageActions[2]->trigger();
+    menusOf(w)->languageActions[2]->trigger();
     QCOMPARE(languageIndex(), 1u);
     QCOMPARE(readSetting("Language", ""), QString("CNF.qm"));
-    QCOMPARE(w->menus()->deviceMenu->title(), QString("設備管理(&O)"));
-    QCOMPARE(w->frameModel()->headerLabels().first(), QString("序號"));
+    QCOMPARE(menusOf(w)->deviceMenu->title(), QString("設備管理(&O)"));
+    QCOMPARE(frameModelOf(w)->headerLabels().first(), QString("序號"));
     // Without any translator the forms show their source texts.
     QCOMPARE(w->findChild<QAbstractButton *>("checkBox_7")->text(), QString("暂停显示"));
-    QVERIFY(w->menus()->languageActions[2]->isChecked());
+    QVERIFY(menusOf(w)->languageActions[2]->isChecked());
 }
 
 void tst_Languages::helpMenuListsLowerCasePdfs()
@@ -208,14 +209,14 @@ void tst_Languages::helpMenuListsLowerCasePdfs()
     fixture->writeFile("/help/Chinese/readme.txt", "x");
     MainWindow *w = fixture->open();
     QStringList names;
-    for (QAction *action : w->menus()->documentActions())
+    for (QAction *action : menusOf(w)->documentActions())
         names << action->text();
     names.sort();
     QCOMPARE(names, QStringList({"guide.pdf", "manual.pdf"}));
-    const QList<QAction *> entries = w->menus()->helpMenu->actions();
-    QCOMPARE(entries.at(0), w->menus()->aboutAction);
+    const QList<QAction *> entries = menusOf(w)->helpMenu->actions();
+    QCOMPARE(entries.at(0), menusOf(w)->aboutAction);
     QVERIFY(entries.at(1)->isSeparator());
-    QCOMPARE(entries.at(2), w->menus()->helpFolderAction);
+    QCOMPARE(entries.at(2), menusOf(w)->helpFolderAction);
     QVERIFY(entries.at(3)->isSeparator());
     QCOMPARE(entries.size(), 6);
 }
@@ -230,7 +231,7 @@ void tst_Languages::helpMenuKeepsListingOrder()
     while (it.hasNext())
         listed << it.next();
     MainWindow *w = fixture->open();
-    QCOMPARE(w->menus()->helpFiles(), listed);
+    QCOMPARE(menusOf(w)->helpFiles(), listed);
 }
 
 void tst_Languages::aboutBodies_data()

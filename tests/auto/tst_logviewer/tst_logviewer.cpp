@@ -20,6 +20,7 @@
 #include "record/ascwriter.h"
 #include "record/blfreader.h"
 #include "record/csvlogreader.h"
+#include "tests/shared/windowparts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -315,7 +316,7 @@ void TestLogViewer::replayGoesOutOnTheBus()
     {
         MainWindow window;
         QAction *entry = nullptr;
-        const QList<QAction *> actions = window.menus()->analysisMenu->actions();
+        const QList<QAction *> actions = menusOf(&window)->analysisMenu->actions();
         for (QAction *action : actions) {
             if (action->text() == QString("打开日志…"))
                 entry = action;
@@ -324,7 +325,7 @@ void TestLogViewer::replayGoesOutOnTheBus()
         QVERIFY(openBothChannels());
         const bool started[2] = {true, true};
         window.applyOpenedChannels(started);
-        LogViewer *viewer = window.logViewers()->openViewer(ascPath);
+        LogViewer *viewer = logViewersOf(&window)->openViewer(ascPath);
         QSignalSpy indexed(viewer, &LogViewer::indexingFinished);
         QVERIFY(indexed.wait(30000));
         QVERIFY(viewer->applyFilter(-1, "100-103"));
@@ -335,10 +336,10 @@ void TestLogViewer::replayGoesOutOnTheBus()
                                   qPrintable(viewer->messageText()), 20000);
         QVERIFY(!viewer->isReplaying());
         // Every replayed frame reaches the main table as a transmitted row on its channel.
-        QTRY_VERIFY_WITH_TIMEOUT(window.frameModel()->rowCount() >= shown, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(frameModelOf(&window)->rowCount() >= shown, 5000);
         int sent = 0;
-        for (int row = 0; row < window.frameModel()->rowCount(); ++row) {
-            const QAbstractItemModel *m = window.frameModel();
+        for (int row = 0; row < frameModelOf(&window)->rowCount(); ++row) {
+            const QAbstractItemModel *m = frameModelOf(&window);
             if (m->index(row, 4).data().toString() != "Tx")
                 continue;
             LogFrame f;

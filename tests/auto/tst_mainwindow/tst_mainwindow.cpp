@@ -9,6 +9,7 @@
 #include "receive/mytablemodel.h"
 #include "receive/recvthread.h"
 #include "record/savefiledlg.h"
+#include "tests/shared/windowparts.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
 
@@ -73,18 +74,18 @@ void tst_MainWindow::startsWithDefaults()
 {
     MainWindow *w = fixture->open();
     QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
-    QCOMPARE(w->listLimit(), 1000u);
-    QVERIFY(w->menus()->timeHexAction->isChecked());
-    QVERIFY(!w->menus()->recvIdCheckAction->isChecked());
-    QVERIFY(!w->menus()->mergeAction->isChecked());
-    QVERIFY(!w->menus()->logViewAction->isChecked());
-    QVERIFY(w->menus()->languageActions[0]->isChecked());
+    QCOMPARE(listLimitOf(w), 1000u);
+    QVERIFY(menusOf(w)->timeHexAction->isChecked());
+    QVERIFY(!menusOf(w)->recvIdCheckAction->isChecked());
+    QVERIFY(!menusOf(w)->mergeAction->isChecked());
+    QVERIFY(!menusOf(w)->logViewAction->isChecked());
+    QVERIFY(menusOf(w)->languageActions[0]->isChecked());
     QVERIFY(w->findChild<QCheckBox *>("checkBox_2")->isHidden());
     QVERIFY(w->findChild<QObject *>("groupBox_2"));
     QVERIFY(w->findChild<QObject *>("groupBox_3"));
-    QCOMPARE(w->frameModel()->headerLabels().size(), 11);
-    QCOMPARE(w->menus()->deviceMenu->title(), QString("设备管理(&O)"));
-    QCOMPARE(w->menus()->listBufferAction->text(), QString("列表缓存帧数(1000)(&D)"));
+    QCOMPARE(frameModelOf(w)->headerLabels().size(), 11);
+    QCOMPARE(menusOf(w)->deviceMenu->title(), QString("设备管理(&O)"));
+    QCOMPARE(menusOf(w)->listBufferAction->text(), QString("列表缓存帧数(1000)(&D)"));
     QVERIFY(!w->windowIcon().isNull());
 }
 
@@ -92,17 +93,17 @@ void tst_MainWindow::restoresOptionsFromSettings()
 {
     fixture->writeFile("/config/setdb.txt", "listCount,500;merge,1;recvIDAdd,1;timeHex,0");
     MainWindow *w = fixture->open();
-    QCOMPARE(w->listLimit(), 500u);
-    QVERIFY(w->menus()->mergeAction->isChecked());
-    QVERIFY(w->menus()->recvIdCheckAction->isChecked());
-    QVERIFY(!w->menus()->timeHexAction->isChecked());
-    QVERIFY(w->menus()->listBufferAction->text().contains("(500)"));
+    QCOMPARE(listLimitOf(w), 500u);
+    QVERIFY(menusOf(w)->mergeAction->isChecked());
+    QVERIFY(menusOf(w)->recvIdCheckAction->isChecked());
+    QVERIFY(!menusOf(w)->timeHexAction->isChecked());
+    QVERIFY(menusOf(w)->listBufferAction->text().contains("(500)"));
 }
 
 void tst_MainWindow::firstSavingChangeWritesReadDefaults()
 {
     MainWindow *w = fixture->open();
-    w->menus()->timeHexAction->trigger();
+    menusOf(w)->timeHexAction->trigger();
     QFile file(fixture->path("/config/setdb.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString line = QString::fromUtf8(file.readAll());
@@ -114,11 +115,11 @@ void tst_MainWindow::firstSavingChangeWritesReadDefaults()
 void tst_MainWindow::optionActionsStoreSettings()
 {
     MainWindow *w = fixture->open();
-    w->menus()->recvIdCheckAction->trigger();
+    menusOf(w)->recvIdCheckAction->trigger();
     QCOMPARE(readSetting("recvIDAdd", ""), QString("1"));
-    w->menus()->recvIdCheckAction->trigger();
+    menusOf(w)->recvIdCheckAction->trigger();
     QCOMPARE(readSetting("recvIDAdd", ""), QString("0"));
-    w->menus()->timeHexAction->trigger();
+    menusOf(w)->timeHexAction->trigger();
     QCOMPARE(readSetting("timeHex", ""), QString("0"));
 }
 
@@ -128,26 +129,26 @@ void tst_MainWindow::logDockFollowsItsAction()
     w->show();
     auto *dock = w->findChild<QDockWidget *>("logDock");
     QVERIFY(dock->isHidden());
-    w->menus()->logViewAction->trigger();
+    menusOf(w)->logViewAction->trigger();
     QVERIFY(dock->isVisible());
     QCOMPARE(w->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
     QVERIFY(!(dock->features() & QDockWidget::DockWidgetFloatable));
     dock->close();
-    QVERIFY(!w->menus()->logViewAction->isChecked());
-    w->menus()->logViewAction->trigger();
+    QVERIFY(!menusOf(w)->logViewAction->isChecked());
+    menusOf(w)->logViewAction->trigger();
     QVERIFY(dock->isVisible());
     w->appendLog("x");
-    w->menus()->clearLogAction->trigger();
-    QVERIFY(w->logText()->toPlainText().isEmpty());
+    menusOf(w)->clearLogAction->trigger();
+    QVERIFY(logTextOf(w)->toPlainText().isEmpty());
 }
 
 void tst_MainWindow::logLineFormats()
 {
     MainWindow *w = fixture->open();
-    w->logText()->clear();
+    logTextOf(w)->clear();
     w->appendLog("<b>hello</b> & A  B");
     w->canLog("thread line");
-    const QStringList lines = w->logText()->toPlainText().split('\n');
+    const QStringList lines = logTextOf(w)->toPlainText().split('\n');
     QCOMPARE(lines.size(), 2);
     QVERIFY(QRegularExpression("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d：<b>hello</b> & A  B$")
                 .match(lines.at(0))
@@ -160,19 +161,19 @@ void tst_MainWindow::logLineFormats()
 void tst_MainWindow::listBufferEntryUsesValueDialog()
 {
     MainWindow *w = fixture->open();
-    w->menus()->listBufferAction->trigger();
-    valueDialog *dialog = w->listBufferDialog();
+    menusOf(w)->listBufferAction->trigger();
+    valueDialog *dialog = listBufferDialogOf(w);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->findChild<QLineEdit *>("editValue")->text(), QString("1000"));
     QCOMPARE(dialog->valueIndex(), 2);
     dialog->findChild<QLineEdit *>("editValue")->setText("250");
     dialog->findChild<QPushButton *>("btnValueOK")->click();
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(w->listLimit(), 250u);
-    QCOMPARE(w->menus()->listBufferAction->text(), QString("列表缓存帧数(250)(&D)"));
+    QCOMPARE(listLimitOf(w), 250u);
+    QCOMPARE(menusOf(w)->listBufferAction->text(), QString("列表缓存帧数(250)(&D)"));
     // Other indexes are not the main window's.
     w->applyValue("7", 0);
-    QCOMPARE(w->listLimit(), 250u);
+    QCOMPARE(listLimitOf(w), 250u);
 }
 
 void tst_MainWindow::deviceTitleAndVanishingDevice()
@@ -182,18 +183,18 @@ void tst_MainWindow::deviceTitleAndVanishingDevice()
     QVERIFY(queryDeviceInfo() != 0 || !deviceInfoText().isEmpty());
     w->updateRates();
     QVERIFY(w->windowTitle().startsWith("Larkspur-V1.17 - "));
-    w->logText()->clear();
+    logTextOf(w)->clear();
     fixture->faults->unplug();
     w->updateRates();
     QCOMPARE(w->windowTitle(), QString("Larkspur-V1.17"));
     QVERIFY(!isDeviceOpen());
-    QVERIFY(w->logText()->toPlainText().contains("设备已关闭！"));
-    QVERIFY(!w->sendPanels()->isSendEnabled(0));
-    QVERIFY(!w->sendPanels()->isSendEnabled(1));
+    QVERIFY(logTextOf(w)->toPlainText().contains("设备已关闭！"));
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(0));
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(1));
     // Only once: the next update finds nothing to close.
-    w->logText()->clear();
+    logTextOf(w)->clear();
     w->updateRates();
-    QVERIFY(w->logText()->toPlainText().isEmpty());
+    QVERIFY(logTextOf(w)->toPlainText().isEmpty());
 }
 
 void tst_MainWindow::openedChannelsStartReceiving()
@@ -204,16 +205,16 @@ void tst_MainWindow::openedChannelsStartReceiving()
     QVERIFY(startCan(0));
     const bool started[2] = {true, false};
     w->applyOpenedChannels(started);
-    QVERIFY(w->receiveThread(0)->isRunning());
-    QVERIFY(!w->receiveThread(1)->isRunning());
-    QVERIFY(w->sendPanels()->isSendEnabled(0));
-    QVERIFY(!w->sendPanels()->isSendEnabled(1));
-    QVERIFY(w->logText()->toPlainText().contains("通道1打开成功！"));
+    QVERIFY(receiveThreadOf(w, 0)->isRunning());
+    QVERIFY(!receiveThreadOf(w, 1)->isRunning());
+    QVERIFY(sendPanelsOf(w)->isSendEnabled(0));
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(1));
+    QVERIFY(logTextOf(w)->toPlainText().contains("通道1打开成功！"));
     // Running the dialog again restarts the thread rather than stopping it.
     w->applyOpenedChannels(started);
-    QVERIFY(w->receiveThread(0)->isRunning());
+    QVERIFY(receiveThreadOf(w, 0)->isRunning());
     w->deviceClosed();
-    QVERIFY(!w->receiveThread(0)->isRunning());
+    QVERIFY(!receiveThreadOf(w, 0)->isRunning());
 }
 
 // Started and stopped again in the same dialog: no success line, no sending, no thread.
@@ -226,9 +227,9 @@ void tst_MainWindow::channelStoppedInDialogIsNotReported()
     QVERIFY(resetCan(0));
     const bool started[2] = {true, false};
     w->applyOpenedChannels(started);
-    QVERIFY(!w->receiveThread(0)->isRunning());
-    QVERIFY(!w->sendPanels()->isSendEnabled(0));
-    QVERIFY(!w->logText()->toPlainText().contains("通道1打开成功！"));
+    QVERIFY(!receiveThreadOf(w, 0)->isRunning());
+    QVERIFY(!sendPanelsOf(w)->isSendEnabled(0));
+    QVERIFY(!logTextOf(w)->toPlainText().contains("通道1打开成功！"));
 }
 
 void tst_MainWindow::fileSendStateSurvivesRestart()
@@ -236,7 +237,7 @@ void tst_MainWindow::fileSendStateSurvivesRestart()
     fixture->writeFile("/config/setdb.txt",
                        "sendFile,/tmp/a.csv;sendFileCnt,7;sendFileJGT,25;sendFileCH,1");
     MainWindow *w = fixture->open();
-    fileDlg *dlg = w->sendPanels()->fileDialog();
+    fileDlg *dlg = sendPanelsOf(w)->fileDialog();
     QCOMPARE(dlg->findChild<QLineEdit *>("lineEdit")->text(), QString("/tmp/a.csv"));
     QCOMPARE(dlg->findChild<QSpinBox *>("spinBox_2")->value(), 7);
     QCOMPARE(dlg->findChild<QSpinBox *>("spinBox")->value(), 25);
@@ -247,8 +248,8 @@ void tst_MainWindow::closingWindowClosesFileDialog()
 {
     MainWindow *w = fixture->open();
     w->show();
-    w->sendPanels()->showFileDialog();
-    QVERIFY(w->sendPanels()->fileDialog()->isVisible());
+    sendPanelsOf(w)->showFileDialog();
+    QVERIFY(sendPanelsOf(w)->fileDialog()->isVisible());
     w->close();
     // No window is left to keep the event loop running.
     const QWidgetList windows = QApplication::topLevelWidgets();
@@ -308,13 +309,13 @@ void tst_MainWindow::idWarningUnchecksCheck()
     QFETCH(QString, text);
     MainWindow *w = fixture->open();
     setLanguageIndex(language);
-    w->menus()->recvIdCheckAction->trigger();
-    QVERIFY(w->menus()->recvIdCheckAction->isChecked());
+    menusOf(w)->recvIdCheckAction->trigger();
+    QVERIFY(menusOf(w)->recvIdCheckAction->isChecked());
     // Either channel's report switches the check off in the file too: the receive thread
     // leaves the writing to the window.
-    emit w->receiveThread(language % 2)->errorID(0x1ff, 0xa0);
+    emit receiveThreadOf(w, language % 2)->errorID(0x1ff, 0xa0);
     QCoreApplication::processEvents();
-    QVERIFY(!w->menus()->recvIdCheckAction->isChecked());
+    QVERIFY(!menusOf(w)->recvIdCheckAction->isChecked());
     QCOMPARE(readSetting("recvIDAdd", ""), QString("0"));
     QFile stored(fixture->path("/config/setdb.txt"));
     QVERIFY(stored.open(QIODevice::ReadOnly));
@@ -419,7 +420,7 @@ void tst_MainWindow::shutDownClosesDeviceAndJoinsThreads()
     QVERIFY(startCan(1));
     const bool started[2] = {false, true};
     w->applyOpenedChannels(started);
-    QPointer<recvThread> thread = w->receiveThread(1);
+    QPointer<recvThread> thread = receiveThreadOf(w, 1);
     QVERIFY(thread->isRunning());
     fixture->window.reset();
     QVERIFY(thread.isNull());

@@ -15,6 +15,7 @@
 #include "receive/mytablemodel.h"
 #include "receive/pendingframes.h"
 #include "tests/shared/testsetup.h"
+#include "tests/shared/windowparts.h"
 
 #include <QTableView>
 #include <QTableWidget>
@@ -96,7 +97,7 @@ MainWindow *TestSignalWindows::startTraffic()
 void TestSignalWindows::databasesAreRememberedAndBrokenOnesReported()
 {
     window = std::make_unique<MainWindow>();
-    SignalDatabases *dbs = window->signalAnalysis()->databases();
+    SignalDatabases *dbs = signalAnalysisOf(window.get())->databases();
     // A broken file changes nothing and names its line.
     const QString broken = home->filePath("broken.dbc");
     QFile file(broken);
@@ -112,7 +113,7 @@ void TestSignalWindows::databasesAreRememberedAndBrokenOnesReported()
     // Loaded again at the next start.
     window.reset();
     window = std::make_unique<MainWindow>();
-    dbs = window->signalAnalysis()->databases();
+    dbs = signalAnalysisOf(window.get())->databases();
     QVERIFY(dbs->database(0) && dbs->database(1));
     QCOMPARE(QFileInfo(dbs->path(1)).fileName(), QString("simtraffic.dbc"));
     // A remembered file that no longer loads is reported in the log, not dropped silently.
@@ -120,10 +121,10 @@ void TestSignalWindows::databasesAreRememberedAndBrokenOnesReported()
     writeSetting("signalDatabase2", home->filePath("second.dbc"), true);
     window.reset();
     window = std::make_unique<MainWindow>();
-    dbs = window->signalAnalysis()->databases();
+    dbs = signalAnalysisOf(window.get())->databases();
     QVERIFY(dbs->database(0));
     QVERIFY(!dbs->database(1));
-    const QString log = window->logText()->toPlainText();
+    const QString log = logTextOf(window.get())->toPlainText();
     QVERIFY2(log.contains("second.dbc") && log.contains(QString::number(2)), qPrintable(log));
 }
 
@@ -131,7 +132,7 @@ void TestSignalWindows::watchAndPlotFollowLiveTraffic()
 {
     MainWindow *w = startTraffic();
     QVERIFY(w);
-    SignalAnalysis *analysis = w->signalAnalysis();
+    SignalAnalysis *analysis = signalAnalysisOf(w);
     QVERIFY(analysis->databases()->load(3, SIM_DBC).ok());
     // The mixed traffic cycles through six messages: SimClassic carries the sequence
     // numbers 0, 6, 12, ... of its channel.
@@ -173,23 +174,23 @@ void TestSignalWindows::dockDecodesTheCurrentRow()
 {
     MainWindow *w = startTraffic();
     QVERIFY(w);
-    SignalAnalysis *analysis = w->signalAnalysis();
+    SignalAnalysis *analysis = signalAnalysisOf(w);
     QVERIFY(analysis->databases()->load(1, SIM_DBC).ok());
     analysis->signalsDock()->show();
-    QTRY_VERIFY_WITH_TIMEOUT(w->frameModel()->rowCount() > 20, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(frameModelOf(w)->rowCount() > 20, 20000);
     sim->setTrafficEnabled(false);
     QTest::qWait(300);
     // The first channel 1 row of SimClassic (0x100).
     QTableView *table = w->findChild<QTableView *>("tableView");
     QVERIFY(table);
     int row = -1;
-    for (int r = 0; r < w->frameModel()->rowCount() && row < 0; ++r) {
-        if (w->frameModel()->index(r, 5).data().toString() == "0x100" &&
-            w->frameModel()->index(r, 3).data().toString() == "1")
+    for (int r = 0; r < frameModelOf(w)->rowCount() && row < 0; ++r) {
+        if (frameModelOf(w)->index(r, 5).data().toString() == "0x100" &&
+            frameModelOf(w)->index(r, 3).data().toString() == "1")
             row = r;
     }
     QVERIFY(row >= 0);
-    table->setCurrentIndex(w->frameModel()->index(row, 0));
+    table->setCurrentIndex(frameModelOf(w)->index(row, 0));
     auto *cells = analysis->signalsDock()->findChild<QTableWidget *>("signalsTable");
     QVERIFY(cells);
     QCOMPARE(cells->item(0, 0)->text(), QString("SimClassic"));
@@ -197,15 +198,15 @@ void TestSignalWindows::dockDecodesTheCurrentRow()
     QCOMPARE(cells->item(1, 0)->text(), QString("Sequence"));
     // The sequence number is bytes 0-3 of the data column, little-endian.
     const QStringList bytes =
-        w->frameModel()->index(row, 10).data().toString().mid(3).split(' ', Qt::SkipEmptyParts);
+        frameModelOf(w)->index(row, 10).data().toString().mid(3).split(' ', Qt::SkipEmptyParts);
     QVERIFY(bytes.size() == 8);
     const uint sequence = (bytes[3] + bytes[2] + bytes[1] + bytes[0]).toUInt(nullptr, 16);
     QCOMPARE(cells->item(1, 4)->text(), QString::number(sequence));
     shot(w, "dock_decoded");
     // A channel without a database says so.
-    for (int r = 0; r < w->frameModel()->rowCount(); ++r) {
-        if (w->frameModel()->index(r, 3).data().toString() == "2") {
-            table->setCurrentIndex(w->frameModel()->index(r, 0));
+    for (int r = 0; r < frameModelOf(w)->rowCount(); ++r) {
+        if (frameModelOf(w)->index(r, 3).data().toString() == "2") {
+            table->setCurrentIndex(frameModelOf(w)->index(r, 0));
             break;
         }
     }
