@@ -13,4 +13,6 @@ target_sources(larkspur_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/canerrorframe.h
     ${CMAKE_CURRENT_LIST_DIR}/receivelosses.h
     ${CMAKE_CURRENT_LIST_DIR}/bitratetext.h
-    ${CMAKE_CURRENT_LIST_DIR}/bitratetext.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/bitratetext.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/backgroundcall.h
+    ${CMAKE_CURRENT_LIST_DIR}/backgroundcall.cpp)

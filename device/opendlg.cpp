@@ -1,6 +1,7 @@
 #include "device/opendlg.h"
 
 #include "app/screenscale.h"
+#include "device/backgroundcall.h"
 #include "device/channelstartup.h"
 #include "device/devicelayer.h"
 #include "device/dialognotifier.h"
@@ -58,7 +59,9 @@ void OpenDlg::initDlg()
 void OpenDlg::on_pushButton_clicked()
 {
     const int index = ui->comboBox_2->currentIndex();
-    if (!openDevice(FerruleDeviceType, uint32_t(index), 0)) {
+    bool opened = false;
+    callInBackground([&] { opened = openDevice(FerruleDeviceType, uint32_t(index), 0); });
+    if (!opened) {
         logOpenFailure();
         showDialogMessage(this, MessageKind::Warning, tipTitle(),
                           byLanguage("设备打开失败！", "設備打開失敗！", "Device opening failed!"));
@@ -114,7 +117,8 @@ void OpenDlg::openCh(int ch)
     ParaDialog dialog(ch, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const StartupResult result = startChannels(ch);
+    StartupResult result;
+    callInBackground([&] { result = startChannels(ch); });
     for (int index = 0; index < 2; ++index)
         started[index] = started[index] || result.started[index];
     if (!result.failure.isEmpty())

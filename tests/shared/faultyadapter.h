@@ -23,11 +23,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 class FaultyAdapter final : public VendorApi, public ReceiveLossCounter
 {
@@ -48,6 +50,12 @@ public:
             m_failAt[size_t(ordinal)] = m_calls[size_t(ordinal)] + uint64_t(nth);
     }
     void failFirstOpen() { failCall(1, 1); }
+    // Every call of ordinal from now takes ms longer, as over a slow link.
+    void delayCall(int ordinal, int ms)
+    {
+        if (ordinal >= 1 && ordinal <= 64)
+            m_delayMs[size_t(ordinal)] = ms;
+    }
     void failProperty(const QByteArray &name, int nth = 1) // name such as "filter_mode"
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -248,6 +256,8 @@ private:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_callLog.append(ordinal);
         }
+        if (const int delay = m_delayMs[size_t(ordinal)].load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         uint64_t failAt = m_failAt[size_t(ordinal)].load();
         if (failAt == 0 || n < failAt)
             return true;
@@ -337,6 +347,7 @@ private:
     std::atomic<uint32_t> m_device{0};
     std::array<std::atomic<uint64_t>, 65> m_calls{};
     std::array<std::atomic<uint64_t>, 65> m_failAt{};
+    std::array<std::atomic<int>, 65> m_delayMs{};
     std::atomic<bool> m_receiveOverridden{false};
     std::atomic<uint32_t> m_receiveOverride{0};
     std::atomic<bool> m_callLogEnabled{false};

@@ -101,6 +101,7 @@ private slots:
     void openDlgCancelledParametersChangeNothing();
     void openDlgStartBothWithChannel2OpenStartsChannel1();
     void openDlgStartFailureWarnsAndLeavesFlagUnset();
+    void openDlgKeepsWindowsRunningWhileAdapterIsSlow();
 
 private:
     std::unique_ptr<TestHome> home;
@@ -691,6 +692,32 @@ void tst_DeviceDialogs::openDlgStartFailureWarnsAndLeavesFlagUnset()
     QCOMPARE(messages.at(0).title, QStringLiteral("warning"));
     QCOMPARE(messages.at(0).text, QStringLiteral("CAN start failed!"));
     QCOMPARE(param(2, "ABIT1"), param(1, "ABIT1"));
+}
+
+// An adapter slow to open or start (an interface connecting over the network) does not
+// freeze the windows: timers on the GUI thread keep firing while the call is under way.
+void tst_DeviceDialogs::openDlgKeepsWindowsRunningWhileAdapterIsSlow()
+{
+    faults->delayCall(1, 200); // open
+    faults->delayCall(6, 200); // start
+    OpenDlg dialog(0);
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(10);
+
+    click(&dialog, "pushButton");
+    QVERIFY(isDeviceOpen());
+    QVERIFY(ticks > 0);
+    QVERIFY(child<QWidget>(&dialog, "pushButton_5")->isEnabled());
+
+    ticks = 0;
+    whenModalAppears("ParaDialog", [](QWidget *para) { click(para, "btnConfirm"); });
+    click(&dialog, "pushButton_3");
+    QVERIFY(dialog.started[0]);
+    QVERIFY(isChannelOpen(0));
+    QVERIFY(ticks > 0);
+    QVERIFY(messages.isEmpty());
 }
 
 QTEST_MAIN(tst_DeviceDialogs)
