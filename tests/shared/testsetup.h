@@ -6,10 +6,13 @@
 #include "device/devicelayer.h"
 #include "settings/settingsstore.h"
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <initializer_list>
+#include <memory>
 
 // A temporary folder that stands for the program's own folder: LARKSPUR_HOME points at
 // it, the given sub-folders exist and the settings store reads config/setdb.txt there.
@@ -34,6 +37,25 @@ public:
 private:
     QTemporaryDir dir;
 };
+
+// Writes content to the file at path, replacing what was there; false unless all of it
+// was written.
+inline bool writeTestFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+// Asks a worker thread (receive or send) to stop, waits for it and deletes it; false when
+// it did not end within 30 s.
+template <typename Thread> bool stopThread(std::unique_ptr<Thread> &thread)
+{
+    thread->stop();
+    const bool ended = thread->wait(30000);
+    thread.reset();
+    return ended;
+}
 
 // Opens the adapter behind the device layer and starts both channels as the open
 // dialog does with the default parameters (ISO CAN FD, 500 kbit/s / 2 Mbit/s, normal

@@ -10,6 +10,7 @@
 #include "receive/pendingframes.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/faultyadapter.h"
+#include "tests/shared/modelrows.h"
 #include "tests/shared/windowparts.h"
 
 #include <QDir>
@@ -77,19 +78,10 @@ public:
 
 inline ModelItem makeFrame(uint32_t channel, bool received, uint32_t id)
 {
-    ModelItem item;
-    item.channel = channel;
-    item.recv = received ? 1 : 0;
-    item.timeStamp = received ? QStringLiteral("0x3E8") : QStringLiteral("无");
-    item.channelText = QString::number(channel + 1);
-    item.direction = received ? QStringLiteral("Rx") : QStringLiteral("Tx");
-    item.id = QStringLiteral("0x") + QString::number(id, 16).toUpper();
-    item.frame = QStringLiteral("Standard Frame");
-    item.type = QStringLiteral("data frame");
-    item.dlc = QStringLiteral("2");
-    item.canFd = QStringLiteral("CAN");
-    item.data = QStringLiteral("x| 01 02 ");
-    return item;
+    return rowOf(QStringLiteral("%1|%2|0x%3|Standard Frame|data frame|2|CAN|x| 01 02 ")
+                     .arg(channel + 1)
+                     .arg(received ? QStringLiteral("Rx") : QStringLiteral("Tx"))
+                     .arg(QString::number(id, 16).toUpper()));
 }
 
 inline void feed(int count, uint32_t channel = 0, bool received = true, uint32_t firstId = 0x100)

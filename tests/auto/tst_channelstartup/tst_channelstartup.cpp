@@ -6,7 +6,9 @@
 #include "device/devicelayer.h"
 #include "device/sim/simulatedadapter.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/channelparams.h"
 #include "tests/shared/faultyadapter.h"
+#include "tests/shared/testbackend.h"
 #include "tests/shared/testsetup.h"
 
 #include <QtTest>
@@ -39,23 +41,16 @@ private slots:
     void failureTextFollowsLanguage();
 
 private:
-    void setParam(int channel, const char *name, const QString &value);
     QStringList filterWrites() const;
 
     std::unique_ptr<TestHome> home;
-    std::shared_ptr<SimulatedAdapter> sim;
-    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
+    TestBackend backend;
 };
-
-void tst_ChannelStartup::setParam(int channel, const char *name, const QString &value)
-{
-    writeSetting(channelParamKey(channel, QLatin1String(name)), value, false);
-}
 
 QStringList tst_ChannelStartup::filterWrites() const
 {
     QStringList writes;
-    const QStringList log = faults->propertyLog();
+    const QStringList log = backend.faults->propertyLog();
     for (const QString &line : log) {
         if (line.contains(QLatin1String("/filter_")))
             writes.append(line);
@@ -70,30 +65,25 @@ void tst_ChannelStartup::init()
     setLanguageIndex(0);
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");
-    sim = std::make_shared<SimulatedAdapter>(config);
-    faults = std::make_shared<FaultyAdapter>(sim);
-    setVendorBackend(faults);
-    resetDeviceState();
+    backend.install(config);
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    faults->setCallLogEnabled(true);
-    faults->clearLogs();
+    backend.faults->setCallLogEnabled(true);
+    backend.faults->clearLogs();
 }
 
 void tst_ChannelStartup::cleanup()
 {
-    closeDevice();
-    setVendorBackend(nullptr);
-    sim.reset();
+    backend.remove();
 }
 
 void tst_ChannelStartup::appliesStepsInFixedOrder()
 {
-    setParam(1, "canFDStandard", "1");
-    setParam(1, "ABIT1", "2");
-    setParam(1, "ABIT2", "3");
-    setParam(1, "workStatus", "1");
-    setParam(1, "filterMode", "1");
-    setParam(1, "FilterID", "0-100-1FF|1-18FF0000-18FF00FF");
+    setChannelParams(1, {{"canFDStandard", "1"},
+                         {"ABIT1", "2"},
+                         {"ABIT2", "3"},
+                         {"workStatus", "1"},
+                         {"filterMode", "1"},
+                         {"FilterID", "0-100-1FF|1-18FF0000-18FF00FF"}});
 
     const StartupResult result = startChannels(0);
 
@@ -101,7 +91,7 @@ void tst_ChannelStartup::appliesStepsInFixedOrder()
     QVERIFY(result.started[0]);
     QVERIFY(!result.started[1]);
     QVERIFY(isChannelOpen(0));
-    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(backend.faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
     QCOMPARE(deviceState().initConfig.workMode, uint8_t(1));
     QCOMPARE(deviceState().initConfig.workMode2, uint8_t(1));
     QCOMPARE(filterWrites(),
@@ -143,18 +133,17 @@ void tst_ChannelStartup::stopsAtFirstFailure()
     QFETCH(QString, message);
     QFETCH(QVector<int>, calls);
     QFETCH(bool, channelOpen);
-    setParam(1, "filterMode", "1");
-    setParam(1, "FilterID", "0-100-1FF");
+    setChannelParams(1, {{"filterMode", "1"}, {"FilterID", "0-100-1FF"}});
     if (failingOrdinal)
-        faults->failCall(failingOrdinal);
+        backend.faults->failCall(failingOrdinal);
     else
-        faults->failProperty(failingProperty.toLatin1());
+        backend.faults->failProperty(failingProperty.toLatin1());
 
     const StartupResult result = startChannels(0);
 
     QCOMPARE(result.failure, message);
     QVERIFY(!result.started[0]);
-    QCOMPARE(faults->callLog().mid(0, calls.size()), calls);
+    QCOMPARE(backend.faults->callLog().mid(0, calls.size()), calls);
     // A channel initialised before the failure is reset again, never left half-started.
     Q_UNUSED(channelOpen);
     QVERIFY(!isChannelOpen(0));
@@ -162,12 +151,12 @@ void tst_ChannelStartup::stopsAtFirstFailure()
 
 void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
 {
-    faults->failCall(6);
+    backend.faults->failCall(6);
     const StartupResult result = startChannels(3);
     QCOMPARE(result.failure, QStringLiteral("CAN启动失败！"));
     QVERIFY(!result.started[0]);
     QVERIFY(!result.started[1]);
-    QCOMPARE(faults->callLog().mid(0, 5), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(backend.faults->callLog().mid(0, 5), (QVector<int>{35, 33, 34, 5, 6}));
     QVERIFY(!isChannelOpen(0));
     QVERIFY(!isChannelOpen(1));
 }
@@ -175,14 +164,14 @@ void tst_ChannelStartup::failureOnChannel1SkipsChannel2()
 void tst_ChannelStartup::channelAlreadyOpenIsSkipped()
 {
     QVERIFY(startChannels(1).started[1]);
-    faults->clearLogs();
+    backend.faults->clearLogs();
 
     const StartupResult result = startChannels(3);
 
     QVERIFY(result.failure.isEmpty());
     QVERIFY(result.started[0]);
     QVERIFY(!result.started[1]);
-    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(backend.faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
 }
 
 void tst_ChannelStartup::startBothTarget_data()
@@ -239,27 +228,27 @@ void tst_ChannelStartup::bitRateTables()
 void tst_ChannelStartup::outOfRangeIndicesMapToFallbackRates()
 {
     // An arbitration rate of 0 bit/s is refused by the adapter.
-    setParam(1, "ABIT1", "20");
+    setChannelParams(1, {{"ABIT1", "20"}});
     const StartupResult result = startChannels(0);
     QCOMPARE(result.failure, QStringLiteral("设置波特率失败！"));
-    QCOMPARE(faults->callLog(), (QVector<int>{35, 33}));
+    QCOMPARE(backend.faults->callLog(), (QVector<int>{35, 33}));
 }
 
 void tst_ChannelStartup::customBitRateReplacesTableRates()
 {
-    setParam(2, "isCustomBaudrate", "1");
-    setParam(2, "CustomBaudrate", "timing:1,2,3");
+    setChannelParams(2, {{"isCustomBaudrate", "1"}, {"CustomBaudrate", "timing:1,2,3"}});
     const StartupResult result = startChannels(1);
     QVERIFY(result.started[1]);
-    QCOMPARE(faults->callCount(33), 0u);
-    QCOMPARE(faults->callCount(34), 0u);
-    QVERIFY(faults->propertyLog().contains(QStringLiteral("1/baud_rate_custom=timing:1,2,3")));
+    QCOMPARE(backend.faults->callCount(33), 0u);
+    QCOMPARE(backend.faults->callCount(34), 0u);
+    QVERIFY(
+        backend.faults->propertyLog().contains(QStringLiteral("1/baud_rate_custom=timing:1,2,3")));
 
-    faults->clearLogs();
-    setParam(1, "isCustomBaudrate", "1");
-    faults->failProperty("baud_rate_custom");
+    backend.faults->clearLogs();
+    setChannelParams(1, {{"isCustomBaudrate", "1"}});
+    backend.faults->failProperty("baud_rate_custom");
     QCOMPARE(startChannels(0).failure, QStringLiteral("设置自定义波特率失败！"));
-    QCOMPARE(faults->callLog(), (QVector<int>{35}));
+    QCOMPARE(backend.faults->callLog(), (QVector<int>{35}));
 }
 
 void tst_ChannelStartup::filterOffOrEmptyMakesNoFilterCall_data()
@@ -276,8 +265,8 @@ void tst_ChannelStartup::filterOffOrEmptyMakesNoFilterCall()
 {
     QFETCH(QString, mode);
     QFETCH(QString, list);
-    setParam(1, "filterMode", mode);
-    setParam(1, "FilterID", list);
+    setChannelParam(1, "filterMode", mode);
+    setChannelParam(1, "FilterID", list);
     const StartupResult result = startChannels(0);
     QVERIFY(result.started[0]);
     QVERIFY(filterWrites().isEmpty());
@@ -301,8 +290,8 @@ void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall_data()
 void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall()
 {
     QFETCH(QString, list);
-    setParam(1, "filterMode", "1");
-    setParam(1, "FilterID", list);
+    setChannelParams(1, {{"filterMode", "1"}});
+    setChannelParam(1, "FilterID", list);
 
     const StartupResult result = startChannels(3);
 
@@ -310,15 +299,15 @@ void tst_ChannelStartup::malformedFilterListIsRejectedBeforeAnyCall()
     QVERIFY(!result.started[0]);
     QVERIFY(!result.started[1]);
     QVERIFY(filterWrites().isEmpty());
-    QCOMPARE(faults->callCount(6), 0u);
+    QCOMPARE(backend.faults->callCount(6), 0u);
 }
 
 void tst_ChannelStartup::failureTextFollowsLanguage()
 {
-    faults->failCall(5);
+    backend.faults->failCall(5);
     setLanguageIndex(2);
     QCOMPARE(startChannels(0).failure, QStringLiteral("CAN Initialization failed!"));
-    faults->failCall(35);
+    backend.faults->failCall(35);
     setLanguageIndex(1);
     QCOMPARE(startChannels(1).failure, QStringLiteral("設置CANFD標準失敗！"));
     setLanguageIndex(0);

@@ -1,6 +1,7 @@
 #include "record/csvformat.h"
 #include "record/csvframereader.h"
 #include "record/csvrecorder.h"
+#include "tests/shared/modelrows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,38 +12,17 @@ namespace {
 
 ModelItem classicItem()
 {
-    ModelItem item;
-    item.channel = 0;
-    item.recv = 1;
+    ModelItem item = rowOf(QStringLiteral("1|Rx|0x123|Standard Frame|data frame|2|CAN|x| 01 02 "));
     item.index = QStringLiteral("5");
     item.systemTime = QStringLiteral("12:00:00.250");
-    item.timeStamp = QStringLiteral("0x3E8");
-    item.channelText = QStringLiteral("1");
-    item.direction = QStringLiteral("Rx");
-    item.id = QStringLiteral("0x123");
-    item.frame = QStringLiteral("Standard Frame");
-    item.type = QStringLiteral("data frame");
-    item.dlc = QStringLiteral("2");
-    item.canFd = QStringLiteral("CAN");
-    item.data = QStringLiteral("x| 01 02 ");
     return item;
 }
 
 ModelItem fdItem()
 {
-    ModelItem item;
-    item.channel = 1;
+    ModelItem item = rowOf(QStringLiteral("2|Tx|0x1ABCDEF0|扩展帧|数据帧|64|CANFD-加速|x| "));
     item.index = QStringLiteral("6");
     item.systemTime = QStringLiteral("23:59:59.999");
-    item.timeStamp = QStringLiteral("无");
-    item.channelText = QStringLiteral("2");
-    item.direction = QStringLiteral("Tx");
-    item.id = QStringLiteral("0x1ABCDEF0");
-    item.frame = QStringLiteral("扩展帧");
-    item.type = QStringLiteral("数据帧");
-    item.dlc = QStringLiteral("64");
-    item.canFd = QStringLiteral("CANFD-加速");
-    item.data = QStringLiteral("x| ");
     for (int i = 0; i < 64; ++i)
         item.data += QStringLiteral("%1 ").arg(i, 2, 16, QLatin1Char('0')).toUpper();
     return item;

@@ -2,8 +2,10 @@
 // confirm rules, the acceptance filter editor, the information dialog, the open-device
 // dialog's buttons and start-up, and the firmware image naming rules.
 
+#include "tests/shared/channelparams.h"
 #include "tests/shared/faultyadapter.h"
 #include "tests/shared/modalhelper.h"
+#include "tests/shared/testbackend.h"
 #include "tests/shared/testsetup.h"
 
 #include "device/channelstartup.h"
@@ -47,16 +49,6 @@ template <typename T> T *child(QWidget *parent, const char *name)
 void click(QWidget *parent, const char *button)
 {
     child<QPushButton>(parent, button)->click();
-}
-
-QString param(int channel, const char *name)
-{
-    return readSetting(channelParamKey(channel, QLatin1String(name)), QStringLiteral("<none>"));
-}
-
-void setParam(int channel, const char *name, const QString &value)
-{
-    writeSetting(channelParamKey(channel, QLatin1String(name)), value, false);
 }
 
 } // namespace
@@ -105,8 +97,7 @@ private slots:
 
 private:
     std::unique_ptr<TestHome> home;
-    std::shared_ptr<SimulatedAdapter> sim;
-    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
+    TestBackend backend;
     QList<DialogMessage> messages;
 };
 
@@ -123,30 +114,25 @@ void tst_DeviceDialogs::init()
     setLanguageIndex(0);
     SimulatorConfig config;
     config.volumesRoot = home->path() + QStringLiteral("/sim-volumes");
-    sim = std::make_shared<SimulatedAdapter>(config);
-    faults = std::make_shared<FaultyAdapter>(sim);
-    setVendorBackend(faults);
-    resetDeviceState();
+    backend.install(config);
     messages.clear();
 }
 
 void tst_DeviceDialogs::cleanup()
 {
-    closeDevice();
-    setVendorBackend(nullptr);
-    sim.reset();
+    backend.remove();
 }
 
 // ---- Channel parameters ----
 
 void tst_DeviceDialogs::paraDialogLoadsOneChannelAndStoresIt()
 {
-    setParam(2, "ABIT1", "4");
-    setParam(2, "workStatus", "1");
-    setParam(2, "isCustomBaudrate", "1");
-    setParam(2, "CustomBaudrate", "custom-text");
-    setParam(2, "FilterID", "0-100-1FF");
-    setParam(1, "ABIT1", "7");
+    setChannelParams(2, {{"ABIT1", "4"},
+                         {"workStatus", "1"},
+                         {"isCustomBaudrate", "1"},
+                         {"CustomBaudrate", "custom-text"},
+                         {"FilterID", "0-100-1FF"}});
+    setChannelParams(1, {{"ABIT1", "7"}});
 
     ParaDialog dialog(1);
     QCOMPARE(child<QComboBox>(&dialog, "chCombo")->currentIndex(), 1);
@@ -160,14 +146,14 @@ void tst_DeviceDialogs::paraDialogLoadsOneChannelAndStoresIt()
     click(&dialog, "btnConfirm");
 
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(param(2, "ABIT2"), QStringLiteral("6"));
-    QCOMPARE(param(2, "ABIT1"), QStringLiteral("4"));
+    QCOMPARE(channelParam(2, "ABIT2"), QStringLiteral("6"));
+    QCOMPARE(channelParam(2, "ABIT1"), QStringLiteral("4"));
     // Hidden values survive the confirm unchanged.
-    QCOMPARE(param(2, "isCustomBaudrate"), QStringLiteral("1"));
-    QCOMPARE(param(2, "CustomBaudrate"), QStringLiteral("custom-text"));
-    QCOMPARE(param(2, "FilterID"), QStringLiteral("0-100-1FF"));
-    QCOMPARE(param(1, "ABIT1"), QStringLiteral("7"));
-    QCOMPARE(param(1, "ABIT2"), QStringLiteral("<none>"));
+    QCOMPARE(channelParam(2, "isCustomBaudrate"), QStringLiteral("1"));
+    QCOMPARE(channelParam(2, "CustomBaudrate"), QStringLiteral("custom-text"));
+    QCOMPARE(channelParam(2, "FilterID"), QStringLiteral("0-100-1FF"));
+    QCOMPARE(channelParam(1, "ABIT1"), QStringLiteral("7"));
+    QCOMPARE(channelParam(1, "ABIT2"), QStringLiteral("<none>"));
     // The confirm writes the settings file.
     QFile file(home->path() + QStringLiteral("/config/setdb.txt"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -177,24 +163,19 @@ void tst_DeviceDialogs::paraDialogLoadsOneChannelAndStoresIt()
 // A stored index the combo does not have shows the default item and stores it.
 void tst_DeviceDialogs::paraDialogReplacesIndexOutsideTable()
 {
-    setParam(2, "ABIT1", "99");
-    setParam(2, "ABIT2", "-1");
-    setParam(2, "workStatus", "x");
+    setChannelParams(2, {{"ABIT1", "99"}, {"ABIT2", "-1"}, {"workStatus", "x"}});
     ParaDialog dialog(1); // channel 2
     for (const char *combo : {"ABIT1Combo", "ABIT2Combo", "workStatusCombo"})
         QCOMPARE(child<QComboBox>(&dialog, combo)->currentIndex(), 0);
     click(&dialog, "btnConfirm");
-    QCOMPARE(param(2, "ABIT1"), QStringLiteral("0"));
-    QCOMPARE(param(2, "ABIT2"), QStringLiteral("0"));
+    QCOMPARE(channelParam(2, "ABIT1"), QStringLiteral("0"));
+    QCOMPARE(channelParam(2, "ABIT2"), QStringLiteral("0"));
 }
 
 void tst_DeviceDialogs::paraDialogForBothStoresChannel1ValuesUnderBoth()
 {
-    setParam(1, "canFDStandard", "1");
-    setParam(1, "CustomBaudrate", "one");
-    setParam(2, "canFDStandard", "0");
-    setParam(2, "ABIT1", "9");
-    setParam(2, "CustomBaudrate", "two");
+    setChannelParams(1, {{"canFDStandard", "1"}, {"CustomBaudrate", "one"}});
+    setChannelParams(2, {{"canFDStandard", "0"}, {"ABIT1", "9"}, {"CustomBaudrate", "two"}});
 
     ParaDialog dialog(3);
     QCOMPARE(child<QComboBox>(&dialog, "chCombo")->currentIndex(), 0);
@@ -203,16 +184,15 @@ void tst_DeviceDialogs::paraDialogForBothStoresChannel1ValuesUnderBoth()
 
     for (const char *name : {"workStatus", "canFDStandard", "ABIT1", "ABIT2", "isCustomBaudrate",
                              "CustomBaudrate", "filterMode", "FilterID"})
-        QCOMPARE(param(2, name), param(1, name));
-    QCOMPARE(param(1, "canFDStandard"), QStringLiteral("1"));
-    QCOMPARE(param(1, "ABIT1"), QStringLiteral("2"));
-    QCOMPARE(param(2, "CustomBaudrate"), QStringLiteral("one"));
+        QCOMPARE(channelParam(2, name), channelParam(1, name));
+    QCOMPARE(channelParam(1, "canFDStandard"), QStringLiteral("1"));
+    QCOMPARE(channelParam(1, "ABIT1"), QStringLiteral("2"));
+    QCOMPARE(channelParam(2, "CustomBaudrate"), QStringLiteral("one"));
 }
 
 void tst_DeviceDialogs::paraDialogCancelStoresNothingEvenAfterFilterEdit()
 {
-    setParam(1, "FilterID", "1-1-1");
-    setParam(1, "filterMode", "0");
+    setChannelParams(1, {{"FilterID", "1-1-1"}, {"filterMode", "0"}});
     ParaDialog dialog(0);
     auto addOneFilter = [](QWidget *filterDialog) {
         child<QSpinBox>(filterDialog, "spinBox")->setValue(0x120);
@@ -224,15 +204,15 @@ void tst_DeviceDialogs::paraDialogCancelStoresNothingEvenAfterFilterEdit()
     child<QCheckBox>(&dialog, "filterModeCheck")->click();
     click(&dialog, "btnCancel");
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(param(1, "FilterID"), QStringLiteral("1-1-1"));
-    QCOMPARE(param(1, "filterMode"), QStringLiteral("0"));
+    QCOMPARE(channelParam(1, "FilterID"), QStringLiteral("1-1-1"));
+    QCOMPARE(channelParam(1, "filterMode"), QStringLiteral("0"));
 
     ParaDialog again(0);
     whenModalAppears("FilterDialog", addOneFilter);
     child<QCheckBox>(&again, "filterModeCheck")->click();
     click(&again, "btnConfirm");
-    QCOMPARE(param(1, "FilterID"), QStringLiteral("1-1-1|0-120-12F"));
-    QCOMPARE(param(1, "filterMode"), QStringLiteral("1"));
+    QCOMPARE(channelParam(1, "FilterID"), QStringLiteral("1-1-1|0-120-12F"));
+    QCOMPARE(channelParam(1, "filterMode"), QStringLiteral("1"));
 }
 
 // ---- Acceptance filters ----
@@ -403,10 +383,10 @@ void tst_DeviceDialogs::infoEntryPointsWarn()
     showDeviceInformation(nullptr, InfoEntry::OpenDialog);
     showDeviceInformation(nullptr, InfoEntry::MainWindow);
     QVERIFY(openDevice(FerruleDeviceType, 0, 0));
-    faults->failCall(3);
+    backend.faults->failCall(3);
     showDeviceInformation(nullptr, InfoEntry::OpenDialog);
     setLanguageIndex(0);
-    faults->failCall(3);
+    backend.faults->failCall(3);
     showDeviceInformation(nullptr, InfoEntry::MainWindow);
 
     QCOMPARE(messages.size(), 4);
@@ -564,10 +544,8 @@ void tst_DeviceDialogs::serialBusInterfacesShowInfoWithoutUpgradeOffer()
     for (int ch = 0; ch < 2; ++ch)
         config.interfaces[ch] = QStringLiteral("tcp://127.0.0.1:%1/can%2").arg(port).arg(ch);
     setVendorBackend(std::make_shared<SerialBusBackend>(config));
-    QFile image(home->path() + QStringLiteral("/firmware/Ferrule-V2.30-release.bin"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(makeFirmwareImage(0x230, 16));
-    image.close();
+    QVERIFY(writeTestFile(home->path() + QStringLiteral("/firmware/Ferrule-V2.30-release.bin"),
+                          makeFirmwareImage(0x230, 16)));
 
     OpenDlg opener(0);
     bool offered = false;
@@ -597,10 +575,8 @@ void tst_DeviceDialogs::openDlgLogsWhyConfiguredBackendDidNotStart()
 {
     // A serialbus configuration with a plugin that does not exist: the simulator stands in,
     // and a failed open names why the configured backend is not the one in use.
-    QFile ini(home->path() + QStringLiteral("/config/adapter.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Text));
-    ini.write("[Adapter]\nBackend=serialbus\n[SerialBus]\nPlugin=nosuchplugin\n");
-    ini.close();
+    QVERIFY(writeTestFile(home->path() + QStringLiteral("/config/adapter.ini"),
+                          "[Adapter]\nBackend=serialbus\n[SerialBus]\nPlugin=nosuchplugin\n"));
     qputenv("LARKSPUR_ADAPTER", "serialbus");
     setVendorBackend(nullptr);
     OpenDlg dialog(7); // the simulator has only index 0
@@ -617,8 +593,8 @@ void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
 {
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    faults->setCallLogEnabled(true);
-    faults->clearLogs();
+    backend.faults->setCallLogEnabled(true);
+    backend.faults->clearLogs();
     whenModalAppears("ParaDialog", [](QWidget *para) {
         QCOMPARE(child<QComboBox>(para, "chCombo")->currentIndex(), 1);
         child<QComboBox>(para, "ABIT1Combo")->setCurrentIndex(2);
@@ -629,19 +605,19 @@ void tst_DeviceDialogs::openDlgStartsChannelWithConfirmedParameters()
     QVERIFY(dialog.started[1]);
     QVERIFY(!dialog.started[0]);
     QVERIFY(isChannelOpen(1));
-    QCOMPARE(param(2, "ABIT1"), QStringLiteral("2"));
-    QCOMPARE(faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
+    QCOMPARE(channelParam(2, "ABIT1"), QStringLiteral("2"));
+    QCOMPARE(backend.faults->callLog(), (QVector<int>{35, 33, 34, 5, 6}));
     QVERIFY(child<QWidget>(&dialog, "pushButton_9")->isEnabled());
     QVERIFY(messages.isEmpty());
 }
 
 void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
 {
-    setParam(1, "ABIT1", "3");
+    setChannelParams(1, {{"ABIT1", "3"}});
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    faults->setCallLogEnabled(true);
-    faults->clearLogs();
+    backend.faults->setCallLogEnabled(true);
+    backend.faults->clearLogs();
     whenModalAppears("ParaDialog", [](QWidget *para) {
         QCOMPARE(child<QComboBox>(para, "ABIT1Combo")->currentIndex(), 3);
         child<QComboBox>(para, "ABIT1Combo")->setCurrentIndex(5);
@@ -650,13 +626,13 @@ void tst_DeviceDialogs::openDlgCancelledParametersChangeNothing()
     click(&dialog, "pushButton_2");
     QVERIFY(!dialog.started[0]);
     QVERIFY(!dialog.started[1]);
-    QVERIFY(faults->callLog().isEmpty());
-    QCOMPARE(param(1, "ABIT1"), QStringLiteral("3"));
+    QVERIFY(backend.faults->callLog().isEmpty());
+    QCOMPARE(channelParam(1, "ABIT1"), QStringLiteral("3"));
 }
 
 void tst_DeviceDialogs::openDlgStartBothWithChannel2OpenStartsChannel1()
 {
-    setParam(2, "ABIT2", "4");
+    setChannelParams(2, {{"ABIT2", "4"}});
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
     QVERIFY(startChannels(1).started[1]);
@@ -671,8 +647,8 @@ void tst_DeviceDialogs::openDlgStartBothWithChannel2OpenStartsChannel1()
     QCOMPARE(shownChannel, 0);
     QVERIFY(dialog.started[0]);
     QVERIFY(!dialog.started[1]);
-    QCOMPARE(param(1, "ABIT2"), QStringLiteral("8"));
-    QCOMPARE(param(2, "ABIT2"), QStringLiteral("4"));
+    QCOMPARE(channelParam(1, "ABIT2"), QStringLiteral("8"));
+    QCOMPARE(channelParam(2, "ABIT2"), QStringLiteral("4"));
     QVERIFY(!child<QWidget>(&dialog, "pushButton_2")->isEnabled());
 }
 
@@ -681,7 +657,7 @@ void tst_DeviceDialogs::openDlgStartFailureWarnsAndLeavesFlagUnset()
     setLanguageIndex(2);
     OpenDlg dialog(0);
     click(&dialog, "pushButton");
-    faults->failCall(6);
+    backend.faults->failCall(6);
     whenModalAppears("ParaDialog", [](QWidget *para) { click(para, "btnConfirm"); });
     click(&dialog, "pushButton_2");
     QVERIFY(!dialog.started[0]);
@@ -691,15 +667,15 @@ void tst_DeviceDialogs::openDlgStartFailureWarnsAndLeavesFlagUnset()
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.at(0).title, QStringLiteral("warning"));
     QCOMPARE(messages.at(0).text, QStringLiteral("CAN start failed!"));
-    QCOMPARE(param(2, "ABIT1"), param(1, "ABIT1"));
+    QCOMPARE(channelParam(2, "ABIT1"), channelParam(1, "ABIT1"));
 }
 
 // An adapter slow to open or start (an interface connecting over the network) does not
 // freeze the windows: timers on the GUI thread keep firing while the call is under way.
 void tst_DeviceDialogs::openDlgKeepsWindowsRunningWhileAdapterIsSlow()
 {
-    faults->delayCall(1, 200); // open
-    faults->delayCall(6, 200); // start
+    backend.faults->delayCall(1, 200); // open
+    backend.faults->delayCall(6, 200); // start
     OpenDlg dialog(0);
     int ticks = 0;
     QTimer timer;

@@ -358,10 +358,7 @@ void tst_DeviceLayer::enterUpdateMode()
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:0");
     QVERIFY(!::enterUpdateMode(0)); // in update mode the adapter does not open
     // A file that is no image on its volume: the adapter restarts with its old firmware.
-    QFile notAnImage(m_sim->updateVolumePath() + "/firmware.bin");
-    QVERIFY(notAnImage.open(QIODevice::WriteOnly));
-    notAnImage.write("not an image");
-    notAnImage.close();
+    QVERIFY(writeTestFile(m_sim->updateVolumePath() + "/firmware.bin", "not an image"));
 
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:1");
     QTest::ignoreMessage(QtDebugMsg, "isDeviceOpend:1");

@@ -10,6 +10,7 @@
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/sendpanelsrig.h"
+#include "tests/shared/testbackend.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/filedlg.h"
 #include "transmit/sendpanels.h"
@@ -70,7 +71,7 @@ private:
     void makePanels();
 
     TestHome home;
-    std::shared_ptr<SimulatedAdapter> sim;
+    TestBackend backend;
     SendPanelsRig send;
     // What each send thread reported, received queued on the test's thread.
 };
@@ -87,17 +88,14 @@ void tst_FileDlg::init()
     QFile::remove(appFilePath("/config/setdb.txt"));
     loadSettings(appFilePath("/config/setdb.txt"));
     setLanguageIndex(0);
-    sim = std::make_shared<SimulatedAdapter>();
-    setVendorBackend(sim);
+    backend.install();
     takePending();
 }
 
 void tst_FileDlg::cleanup()
 {
     QVERIFY(send.tearDown());
-    closeDevice();
-    setVendorBackend(nullptr);
-    sim.reset();
+    backend.remove();
     takePending();
 }
 

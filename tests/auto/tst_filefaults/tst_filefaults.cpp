@@ -2,6 +2,7 @@
 
 #include "app/mainmenus.h"
 #include "receive/mytablemodel.h"
+#include "tests/shared/modelrows.h"
 #include "tests/shared/windowparts.h"
 #include "transmit/sendthread.h"
 
@@ -51,19 +52,8 @@ namespace {
 
 ModelItem makeFrame(uint32_t id)
 {
-    ModelItem item;
-    item.channel = 0;
-    item.recv = 1;
-    item.timeStamp = QStringLiteral("0x3E8");
-    item.channelText = QStringLiteral("1");
-    item.direction = QStringLiteral("Rx");
-    item.id = QStringLiteral("0x") + QString::number(id, 16).toUpper();
-    item.frame = QStringLiteral("标准帧");
-    item.type = QStringLiteral("数据帧");
-    item.dlc = QStringLiteral("1");
-    item.canFd = QStringLiteral("CAN");
-    item.data = QStringLiteral("x| 07 ");
-    return item;
+    return rowOf(QStringLiteral("1|Rx|0x%1|标准帧|数据帧|1|CAN|x| 07 ")
+                     .arg(QString::number(id, 16).toUpper()));
 }
 
 void feed(int count, uint32_t firstId = 0x100)

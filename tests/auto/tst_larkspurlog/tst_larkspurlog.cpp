@@ -1,6 +1,8 @@
 // The larkspur-log command run as a shell user runs it: its exit status, what it prints on
 // standard output and on standard error, and the files it writes.
 
+#include "tests/shared/testsetup.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -54,9 +56,7 @@ TestLarkspurLog::Result TestLarkspurLog::run(const QStringList &arguments)
 void TestLarkspurLog::initTestCase()
 {
     QVERIFY(dir.isValid());
-    QFile file(dir.filePath("in.log"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(Candump);
+    QVERIFY(writeTestFile(dir.filePath("in.log"), Candump));
 }
 
 void TestLarkspurLog::commands_data()

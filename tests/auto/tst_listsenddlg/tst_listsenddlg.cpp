@@ -131,14 +131,11 @@ void tst_ListSendDlg::signalEditorBindsRows()
 {
     setLanguageIndex(2);
     const QString dbcPath = home.filePath("steps.dbc");
-    QFile dbc(dbcPath);
-    QVERIFY(dbc.open(QIODevice::WriteOnly));
-    dbc.write("VERSION \"\"\nBU_: ECU\nBO_ 1024 Steps: 8 ECU\n"
-              " SG_ Counter : 0|4@1+ (1,0) [0|15] \"\" ECU\n"
-              " SG_ Level : 8|8@1+ (0.5,0) [0|10] \"V\" ECU\n"
-              "BA_DEF_ BO_ \"GenMsgCycleTime\" INT 0 65535;\n"
-              "BA_ \"GenMsgCycleTime\" BO_ 1024 20;\n");
-    dbc.close();
+    QVERIFY(writeTestFile(dbcPath, "VERSION \"\"\nBU_: ECU\nBO_ 1024 Steps: 8 ECU\n"
+                                   " SG_ Counter : 0|4@1+ (1,0) [0|15] \"\" ECU\n"
+                                   " SG_ Level : 8|8@1+ (0.5,0) [0|10] \"V\" ECU\n"
+                                   "BA_DEF_ BO_ \"GenMsgCycleTime\" INT 0 65535;\n"
+                                   "BA_ \"GenMsgCycleTime\" BO_ 1024 20;\n"));
     SignalDatabases databases;
     QVERIFY(databases.load(1, dbcPath).ok());
 

@@ -14,6 +14,7 @@
 #include "record/logformats.h"
 #include "record/trcreader.h"
 #include "record/trcwriter.h"
+#include "tests/shared/testsetup.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -301,16 +302,13 @@ void TestLogFormats::roundTrip()
 void TestLogFormats::damagedLinesAreCounted()
 {
     const QString path = dir.filePath("broken.log");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("(1700000000.000100) can0 123#1122\n"
-               "(1700000000.000200) can0 12G#11\n"
-               "garbage\n"
-               "(1700000000.000300) can1 12345678##1" +
-               QByteArray(24, 'A') +
-               "\n"
-               "(1700000000.000400) can0 123#R\n");
-    file.close();
+    QVERIFY(writeTestFile(path, "(1700000000.000100) can0 123#1122\n"
+                                "(1700000000.000200) can0 12G#11\n"
+                                "garbage\n"
+                                "(1700000000.000300) can1 12345678##1" +
+                                    QByteArray(24, 'A') +
+                                    "\n"
+                                    "(1700000000.000400) can0 123#R\n"));
     CandumpReader reader;
     QVERIFY(reader.open(path));
     LogFrame frame;

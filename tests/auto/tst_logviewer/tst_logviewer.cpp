@@ -362,15 +362,12 @@ void TestLogViewer::replayGoesOutOnTheBus()
 void TestLogViewer::decodesAndPlotsSignals()
 {
     const QString dbcPath = home.filePath("car.dbc");
-    QFile dbc(dbcPath);
-    QVERIFY(dbc.open(QIODevice::WriteOnly));
-    dbc.write("VERSION \"\"\nBU_: ECU\n"
-              "BO_ 291 Vehicle: 8 ECU\n"
-              " SG_ Speed : 0|16@1+ (0.1,0) [0|6553.5] \"km/h\" ECU\n"
-              " SG_ Gear : 16|8@1+ (1,0) [0|8] \"\" ECU\n"
-              " SG_ Odo : 32|32@1+ (1,0) [0|0] \"m\" ECU\n"
-              "VAL_ 291 Gear 3 \"Drive\" 0 \"Park\" ;\n");
-    dbc.close();
+    QVERIFY(writeTestFile(dbcPath, "VERSION \"\"\nBU_: ECU\n"
+                                   "BO_ 291 Vehicle: 8 ECU\n"
+                                   " SG_ Speed : 0|16@1+ (0.1,0) [0|6553.5] \"km/h\" ECU\n"
+                                   " SG_ Gear : 16|8@1+ (1,0) [0|8] \"\" ECU\n"
+                                   " SG_ Odo : 32|32@1+ (1,0) [0|0] \"m\" ECU\n"
+                                   "VAL_ 291 Gear 3 \"Drive\" 0 \"Park\" ;\n"));
     const QString logPath = home.filePath("car.log");
     QFile log(logPath);
     QVERIFY(log.open(QIODevice::WriteOnly));

@@ -4,6 +4,8 @@
 #include "receive/recvthread.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/faultyadapter.h"
+#include "tests/shared/modelrows.h"
+#include "tests/shared/testbackend.h"
 #include "tests/shared/testsetup.h"
 
 #include <QDeadlineTimer>
@@ -49,8 +51,7 @@ private:
     void injectFd(uint32_t word, uint8_t flags = 0);
 
     TestHome home;
-    std::shared_ptr<SimulatedAdapter> sim;
-    std::shared_ptr<FaultyAdapter> faults; // the backend installed: sim behind the test hooks
+    TestBackend backend;
     std::unique_ptr<recvThread> thread;
 };
 
@@ -64,24 +65,15 @@ void tst_RecvThread::init()
     setLanguageIndex(0);
     writeSetting(QStringLiteral("timeHex"), QStringLiteral("1"), false);
     writeSetting(QStringLiteral("recvIDAdd"), QStringLiteral("0"), false);
-    sim = std::make_shared<SimulatedAdapter>();
-    faults = std::make_shared<FaultyAdapter>(sim);
-    setVendorBackend(faults);
-    QVERIFY(openBothChannels());
-    takePending();
+    QVERIFY(backend.installRunning());
     thread = std::make_unique<recvThread>(1);
     thread->setReceiveParams(1, 1);
 }
 
 void tst_RecvThread::cleanup()
 {
-    thread->stop();
-    QVERIFY(thread->wait(30000));
-    thread.reset();
-    closeDevice();
-    setVendorBackend(nullptr);
-    sim.reset();
-    takePending();
+    QVERIFY(stopThread(thread));
+    backend.remove();
 }
 
 tst_RecvThread::ErrorLog::ErrorLog(recvThread &thread)
@@ -118,7 +110,7 @@ void tst_RecvThread::injectClassic(uint32_t word)
 {
     CanRxRecord r{};
     r.id = word;
-    QVERIFY(faults->injectFrame(1, r));
+    QVERIFY(backend.faults->injectFrame(1, r));
 }
 
 void tst_RecvThread::injectFd(uint32_t word, uint8_t flags)
@@ -126,7 +118,7 @@ void tst_RecvThread::injectFd(uint32_t word, uint8_t flags)
     CanFdRxRecord r{};
     r.id = word;
     r.flags = flags;
-    QVERIFY(faults->injectFrame(1, r));
+    QVERIFY(backend.faults->injectFrame(1, r));
 }
 
 void tst_RecvThread::frameFromOtherChannelArrivesFormatted()
@@ -152,20 +144,9 @@ void tst_RecvThread::frameFromOtherChannelArrivesFormatted()
     QCOMPARE(a.recv, 1);
     QVERIFY(a.index.isEmpty() && a.systemTime.isEmpty());
     QVERIFY(QRegularExpression(QStringLiteral("^0x[0-9A-F]+$")).match(a.timeStamp).hasMatch());
-    QCOMPARE(a.channelText, QStringLiteral("2"));
-    QCOMPARE(a.direction, QStringLiteral("Rx"));
-    QCOMPARE(a.id, QStringLiteral("0x123"));
-    QCOMPARE(a.frame, QStringLiteral("标准帧"));
-    QCOMPARE(a.type, QStringLiteral("数据帧"));
-    QCOMPARE(a.dlc, QStringLiteral("2"));
-    QCOMPARE(a.canFd, QStringLiteral("CAN"));
-    QCOMPARE(a.data, QStringLiteral("x| 01 A2 "));
-    const ModelItem &b = items.at(1);
-    QCOMPARE(b.id, QStringLiteral("0x00001ABC"));
-    QCOMPARE(b.frame, QStringLiteral("扩展帧"));
-    QCOMPARE(b.dlc, QStringLiteral("3"));
-    QCOMPARE(b.canFd, QStringLiteral("CANFD-加速"));
-    QCOMPARE(b.data, QStringLiteral("x| 00 00 FF "));
+    QCOMPARE(columnsOf(a), QStringLiteral("2|Rx|0x123|标准帧|数据帧|2|CAN|x| 01 A2 "));
+    QCOMPARE(columnsOf(items.at(1)),
+             QStringLiteral("2|Rx|0x00001ABC|扩展帧|数据帧|3|CANFD-加速|x| 00 00 FF "));
 }
 
 void tst_RecvThread::timeStampFollowsSetting()

@@ -8,6 +8,7 @@
 #include "settings/resourcepaths.h"
 #include "settings/settingsstore.h"
 #include "tests/shared/sendpanelsrig.h"
+#include "tests/shared/testbackend.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/datadlg.h"
 #include "transmit/filedlg.h"
@@ -75,7 +76,7 @@ private:
     QList<ModelItem> drain();
 
     TestHome home;
-    std::shared_ptr<SimulatedAdapter> sim;
+    TestBackend backend;
     SendPanelsRig send;
     QList<Warning> warnings;
     QStringList logLines;
@@ -95,8 +96,7 @@ void tst_SendPanels::init()
     QFile::remove(appFilePath("/config/setdb.txt"));
     loadSettings(appFilePath("/config/setdb.txt"));
     setLanguageIndex(0);
-    sim = std::make_shared<SimulatedAdapter>();
-    setVendorBackend(sim);
+    backend.install();
     takePending();
     send.build(this);
     connect(send.panels.get(), &SendPanels::logLine, this,
@@ -108,9 +108,7 @@ void tst_SendPanels::init()
 void tst_SendPanels::cleanup()
 {
     QVERIFY(send.tearDown());
-    closeDevice();
-    setVendorBackend(nullptr);
-    sim.reset();
+    backend.remove();
     takePending();
 }
 

@@ -6,6 +6,7 @@
 #include "receive/pendingframes.h"
 #include "receive/recvthread.h"
 #include "settings/settingsstore.h"
+#include "tests/shared/modelrows.h"
 #include "tests/shared/testsetup.h"
 #include "transmit/sendthread.h"
 
@@ -117,23 +118,11 @@ void tst_SerialBusSpine::receiveThreadShowsPeerFrames()
     // Classic and CAN FD frames are fetched separately; the classic pass comes first.
     const ModelItem &r = items[0];
     QCOMPARE(r.recv, 1);
-    QCOMPARE(r.channelText, QStringLiteral("1"));
-    QCOMPARE(r.direction, QStringLiteral("Rx"));
-    QCOMPARE(r.id, QStringLiteral("0x7FF"));
-    QCOMPARE(r.frame, QStringLiteral("Standard Frame"));
-    QCOMPARE(r.type, QStringLiteral("Remote Frame"));
-    QCOMPARE(r.dlc, QStringLiteral("4"));
-    QCOMPARE(r.canFd, QStringLiteral("CAN"));
-    QCOMPARE(r.data, QStringLiteral("x| "));
+    QCOMPARE(columnsOf(r), QStringLiteral("1|Rx|0x7FF|Standard Frame|Remote Frame|4|CAN|x| "));
     QVERIFY(r.timeStamp.startsWith(QLatin1String("0x")));
-
-    const ModelItem &f = items[1];
-    QCOMPARE(f.id, QStringLiteral("0x01ABCDEF"));
-    QCOMPARE(f.frame, QStringLiteral("Extended Frame"));
-    QCOMPARE(f.type, QStringLiteral("data frame"));
-    QCOMPARE(f.dlc, QStringLiteral("12"));
-    QCOMPARE(f.canFd, QStringLiteral("CANFD-acceleration"));
-    QCOMPARE(f.data, QStringLiteral("x| 01 A2 03 04 05 06 07 08 09 0A 0B 0C "));
+    QCOMPARE(columnsOf(items[1]), QStringLiteral("1|Rx|0x01ABCDEF|Extended Frame|data frame|12|"
+                                                 "CANFD-acceleration|x| 01 A2 03 04 05 06 07 08 "
+                                                 "09 0A 0B 0C "));
 }
 
 void tst_SerialBusSpine::sendThreadFramesReachPeer()

@@ -6,6 +6,7 @@
 #include "database/dbcreader.h"
 #include "database/logdecode.h"
 #include "database/signalcodec.h"
+#include "tests/shared/testsetup.h"
 
 #include <QDir>
 #include <QtTest>
@@ -374,11 +375,8 @@ void TestSignalCodec::commandLineDecode()
     QFETCH(QByteArray, expected);
     QTemporaryDir dir;
     const QString log = dir.filePath("bus.log");
-    QFile file(log);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "(1.000000) can0 1F0#C006E00000000000\n(1.002000) can1 555#11\n(1.003000) can0 1F0#0000\n");
-    file.close();
+    QVERIFY(writeTestFile(log, "(1.000000) can0 1F0#C006E00000000000\n(1.002000) can1 "
+                               "555#11\n(1.003000) can0 1F0#0000\n"));
     FILE *out = std::tmpfile();
     FILE *err = std::tmpfile();
     QVERIFY(out && err);

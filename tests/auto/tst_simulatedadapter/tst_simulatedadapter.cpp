@@ -5,6 +5,7 @@
 #include "device/firmwareimage.h"
 #include "device/sim/simulatedadapter.h"
 #include "tests/shared/simulatedbus.h"
+#include "tests/shared/testsetup.h"
 
 #include <QDir>
 #include <QFile>
@@ -365,10 +366,7 @@ void tst_SimulatedAdapter::updateModeTakesFirmware()
     QVERIFY(QDir(volume).exists());
     QCOMPARE(bus.sim.openDevice(FerruleDeviceType, 0, 0), 0u); // no image yet
 
-    QFile image(volume + "/firmware.bin");
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(makeFirmwareImage(0x0220, 1000));
-    image.close();
+    QVERIFY(writeTestFile(volume + "/firmware.bin", makeFirmwareImage(0x0220, 1000)));
     QVERIFY(bus.open());
     QVERIFY(!bus.sim.isInUpdateMode());
     QVERIFY(!QDir(volume).exists());
@@ -391,10 +389,7 @@ void tst_SimulatedAdapter::rejectedImageKeepsFirmware()
     Bus bus(config);
     QVERIFY(bus.open());
     QCOMPARE(bus.sim.switchToUpdateMode(bus.device), 1u);
-    QFile image(bus.sim.updateVolumePath() + "/firmware.bin");
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write("MZ not an image");
-    image.close();
+    QVERIFY(writeTestFile(bus.sim.updateVolumePath() + "/firmware.bin", "MZ not an image"));
     QVERIFY(bus.open());
     QCOMPARE(bus.sim.firmwareVersion(), uint16_t(0x0211));
     QVERIFY(!QDir(bus.sim.updateVolumePath()).exists());
@@ -467,10 +462,7 @@ void tst_SimulatedAdapter::restartTakesImageLeftOnVolume()
         QVERIFY(bus.open());
         QVERIFY(QDir(volume).exists());
     }
-    QFile image(volume + "/firmware.bin");
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(makeFirmwareImage(0x0230, 64));
-    image.close();
+    QVERIFY(writeTestFile(volume + "/firmware.bin", makeFirmwareImage(0x0230, 64)));
     Bus bus(config);
     QVERIFY(bus.open());
     QCOMPARE(bus.sim.firmwareVersion(), uint16_t(0x0230));
