@@ -6,61 +6,130 @@ namespace {
 
 constexpr int FooterBits = 1 + 1 + 1 + 7 + 3; // CRC delimiter, ACK slot, ACK delimiter, EOF, IFS
 
-} // namespace
+// Dynamic stuffing state after a bit: none sent yet (0), or the level of the last bit and
+// how many equal bits in a row end with it (1 + level * 4 + run - 1, run 1 to 4; a run
+// of five is cut by the stuff bit, which starts a run of one of the other level).
+constexpr uint8_t NoBitYet = 0;
 
-// The unstuffed bits of the stuffed region, the index where the data phase starts (ESI)
-// and the index of the first bit after the data field.
-// A fixed buffer on the stack: the longest stuffed region (extended CAN FD header, 64
-// bytes) has 553 bits, and this runs for every frame the statistics see.
-struct CanFrameBits::BitStream
+uint8_t stuffState(unsigned level, unsigned run)
 {
-    static constexpr int Capacity = 1 + 32 + 3 + 4 + 64 * 8 + 15;
-    uint8_t bits[Capacity];
-    int size = 0;
-    int dataPhaseStart = -1;
+    return uint8_t(1 + level * 4 + (run - 1));
+}
 
-    void add(uint32_t value, int width)
+// One bit through the stuffing: the new state, and whether a stuff bit follows it.
+uint8_t stuffBit(uint8_t state, unsigned bit, bool *stuffed)
+{
+    unsigned run = 1;
+    if (state != NoBitYet && ((state - 1u) >> 2) == bit)
+        run = ((state - 1u) & 3u) + 2;
+    *stuffed = run == 5;
+    return *stuffed ? stuffState(bit ^ 1u, 1) : stuffState(bit, run);
+}
+
+// A whole byte (most significant bit first) at once, for the data field: per state and
+// byte the new state (bits 0-3), the stuff bits inserted (bits 4-5) and whether the last
+// of them comes right after the byte's last bit (bit 6).
+struct ByteStuffing
+{
+    uint8_t entry[9][256];
+
+    ByteStuffing()
     {
-        for (int i = width - 1; i >= 0; --i)
-            bits[size++] = uint8_t((value >> i) & 1u);
+        for (unsigned state = 0; state < 9; ++state) {
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                uint8_t s = uint8_t(state);
+                unsigned count = 0;
+                bool stuffed = false;
+                for (int i = 7; i >= 0; --i) {
+                    s = stuffBit(s, (byte >> i) & 1u, &stuffed);
+                    count += stuffed ? 1 : 0;
+                }
+                entry[state][byte] = uint8_t(s | (count << 4) | (stuffed ? 0x40u : 0u));
+            }
+        }
     }
-    void markDataPhase() { dataPhaseStart = size; }
 };
 
-namespace {
-
-// Counts the dynamic stuff bits inserted into bits[0, count): after five equal bits the
-// complement follows, and that stuff bit starts the next run. dataPhaseStart splits the
-// count into stuff bits sent before and from that index on.
-// A stuff bit due after the very last bit is left out when endsInFixedStuff (CAN FD: the
-// fixed stuff bit that opens the CRC field follows there anyway).
-void countStuffing(const uint8_t *bits, int count, int dataPhaseStart, bool endsInFixedStuff,
-                   int *before, int *after)
+const ByteStuffing &byteStuffing()
 {
-    *before = 0;
-    *after = 0;
-    int run = 0;
-    uint8_t last = 2;
-    for (int i = 0; i < count; ++i) {
-        if (bits[i] == last) {
-            ++run;
-        } else {
-            last = bits[i];
-            run = 1;
-        }
-        if (run == 5 && !(endsInFixedStuff && i + 1 == count)) {
-            // The stuff bit goes out after bit i.
-            if (dataPhaseStart >= 0 && i >= dataPhaseStart)
-                ++*after;
-            else
-                ++*before;
-            last = uint8_t(1 - last);
-            run = 1;
+    static const ByteStuffing table;
+    return table;
+}
+
+// CRC-15 a byte at a time (polynomial 0x4599, most significant bit first).
+struct Crc15Table
+{
+    uint16_t entry[256];
+
+    Crc15Table()
+    {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            unsigned crc = byte << 7;
+            for (int i = 0; i < 8; ++i)
+                crc = ((crc & 0x4000u) ? ((crc << 1) ^ 0x4599u) : (crc << 1)) & 0x7FFFu;
+            entry[byte] = uint16_t(crc);
         }
     }
+};
+
+const Crc15Table &crc15Table()
+{
+    static const Crc15Table table;
+    return table;
+}
+
+uint16_t crc15Bit(uint16_t crc, unsigned bit)
+{
+    const bool feedback = ((crc >> 14) & 1u) != (bit & 1u);
+    crc = uint16_t((crc << 1) & 0x7FFFu);
+    return feedback ? uint16_t(crc ^ 0x4599u) : crc;
 }
 
 } // namespace
+
+// The stuffed region (SOF to the end of the data field, and the CRC for classic frames) as
+// the transmitter sends it, field by field: its unstuffed length, the dynamic stuff bits
+// before and from the data phase (ESI) on, and the CRC-15 of what went in. Nothing is
+// stored, and the data bytes go through by table, since this runs for every frame the
+// statistics see.
+struct CanFrameBits::BitStream
+{
+    int size = 0;
+    int dataPhaseStart = -1;
+    int stuffBits[2] = {0, 0}; // before the data phase, in it
+    bool stuffedAfterLastBit = false;
+    uint16_t crc = 0;
+
+    void add(uint32_t value, int width)
+    {
+        for (int i = width - 1; i >= 0; --i) {
+            const unsigned bit = (value >> i) & 1u;
+            bool stuffed = false;
+            state = stuffBit(state, bit, &stuffed);
+            count(stuffed ? 1 : 0, stuffed);
+            crc = crc15Bit(crc, bit);
+            ++size;
+        }
+    }
+    void addByte(uint8_t byte)
+    {
+        const uint8_t entry = byteStuffing().entry[state][byte];
+        state = entry & 0x0Fu;
+        count((entry >> 4) & 3u, (entry & 0x40u) != 0);
+        crc = uint16_t(((crc << 8) & 0x7FFFu) ^ crc15Table().entry[((crc >> 7) ^ byte) & 0xFFu]);
+        size += 8;
+    }
+    void markDataPhase() { dataPhaseStart = size; }
+
+private:
+    void count(unsigned stuffed, bool afterLastBit)
+    {
+        stuffBits[dataPhaseStart >= 0 ? 1 : 0] += int(stuffed);
+        stuffedAfterLastBit = afterLastBit;
+    }
+
+    uint8_t state = NoBitYet;
+};
 
 CanFrameBits::CanFrameBits(uint32_t idWord, uint8_t length, const uint8_t *data, bool fd,
                            bool bitRateSwitch)
@@ -105,7 +174,7 @@ CanFrameBits::CanFrameBits(uint32_t idWord, uint8_t length, const uint8_t *data,
     }
     bits.add(dlc, 4);
     for (int i = 0; i < dataLength; ++i)
-        bits.add(i < length && data ? data[i] : 0, 8);
+        bits.addByte(i < length && data ? data[i] : 0);
 
     if (fd)
         countFd(bits, bitRateSwitch, dataLength);
@@ -115,20 +184,21 @@ CanFrameBits::CanFrameBits(uint32_t idWord, uint8_t length, const uint8_t *data,
 
 void CanFrameBits::countClassic(BitStream &bits)
 {
-    const uint16_t crc = crc15(bits.bits, bits.size);
-    bits.add(crc, 15);
-    int before = 0, after = 0;
-    countStuffing(bits.bits, bits.size, -1, false, &before, &after);
+    bits.add(bits.crc, 15);
     m_crcLength = 15;
-    m_stuffBits = before;
-    m_arbitrationBits = bits.size + before + FooterBits;
+    m_stuffBits = bits.stuffBits[0];
+    m_arbitrationBits = bits.size + m_stuffBits + FooterBits;
     m_dataBits = 0;
 }
 
 void CanFrameBits::countFd(BitStream &bits, bool bitRateSwitch, int dataLength)
 {
-    int before = 0, after = 0;
-    countStuffing(bits.bits, bits.size, bits.dataPhaseStart, true, &before, &after);
+    // A stuff bit due after the last data bit is not sent: the fixed stuff bit that opens
+    // the CRC field follows there anyway.
+    if (bits.stuffedAfterLastBit)
+        --bits.stuffBits[bits.dataPhaseStart >= 0 ? 1 : 0];
+    const int before = bits.stuffBits[0];
+    const int after = bits.stuffBits[1];
     m_stuffBits = before + after;
     m_crcLength = dataLength <= 16 ? 17 : 21;
     // Stuff count (3 bits Gray code and parity) and CRC, with a fixed stuff bit before
