@@ -2,30 +2,22 @@
 
 #include "statistics/idmonitormodel.h"
 
-#include <QApplication>
 #include <QPainter>
 
 #include <algorithm>
 
-ChangedBytesDelegate::ChangedBytesDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+ChangedBytesDelegate::ChangedBytesDelegate(QObject *parent) : PlainCellDelegate(parent) {}
 
 void ChangedBytesDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                  const QModelIndex &index) const
 {
     const uint64_t changed = index.data(IdMonitorModel::ChangedBytesRole).toULongLong();
     if (changed == 0) {
-        QStyledItemDelegate::paint(painter, option, index);
+        PlainCellDelegate::paint(painter, option, index);
         return;
     }
-    // The cell without its text (selection, focus), then the bytes one by one.
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    const QString text = cell.text;
-    cell.text.clear();
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
-    drawBytes(painter, cell, text, changed);
+    paintBackground(painter, option);
+    drawBytes(painter, option, index.data(Qt::DisplayRole).toString(), changed);
 }
 
 // The text is "AB CD EF": byte i starts at character 3 * i. Bytes of the same state are
@@ -33,13 +25,10 @@ void ChangedBytesDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
 void ChangedBytesDelegate::drawBytes(QPainter *painter, const QStyleOptionViewItem &option,
                                      const QString &text, uint64_t changed)
 {
-    const bool selected = option.state & QStyle::State_Selected;
-    const QColor normal =
-        option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor normal = textColor(option);
     QFont bold = option.font;
     bold.setBold(true);
-    const int margin = 3;
-    QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
+    QRect rect = textRect(option);
     painter->save();
     painter->setClipRect(option.rect);
     const int bytes = std::min<int>((text.size() + 1) / 3, 64);

@@ -1,11 +1,11 @@
 #pragma once
 
-// Paints the data column of the identifier monitor: the bytes the model reports as
-// changed lately (IdMonitorModel::ChangedBytesRole) in bold red, the others as usual.
+// Paints the data column of the identifier monitor like any plain cell, but with the bytes
+// the model reports as changed lately (IdMonitorModel::ChangedBytesRole) in bold red.
 
-#include <QStyledItemDelegate>
+#include "statistics/plaincelldelegate.h"
 
-class ChangedBytesDelegate : public QStyledItemDelegate
+class ChangedBytesDelegate : public PlainCellDelegate
 {
     Q_OBJECT
 public:

@@ -15,4 +15,11 @@ public:
     explicit PlainCellDelegate(QObject *parent);
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+
+protected:
+    // The selection background, when the cell is selected.
+    static void paintBackground(QPainter *painter, const QStyleOptionViewItem &option);
+    // Where the text goes (the cell less its margins), and in which colour.
+    static QRect textRect(const QStyleOptionViewItem &option);
+    static QColor textColor(const QStyleOptionViewItem &option);
 };
