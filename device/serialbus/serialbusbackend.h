@@ -107,6 +107,6 @@ private:
     std::atomic<bool> m_open{false};
     mutable std::mutex m_errorMutex;
     QString m_lastError;
-    // Used by the thread that configures the channels (the GUI) only.
+    // Used only by the thread that configures the channels, one configuration at a time.
     std::unique_ptr<SocketCanLink> m_links[2];
 };
